@@ -1,0 +1,15 @@
+# Source lists by folder. Platform variants are separate files: *_win.cpp for the
+# Windows builds, *_posix.cpp for the native build.
+function(glimra_sources out)
+  set(files)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    list(APPEND files ${found})
+  endforeach()
+  if(WIN32)
+    list(FILTER files EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER files EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
