@@ -1,0 +1,36 @@
+// The compression-code table of convert_page. Entries left null have no codec for
+// that direction and convert_page answers -6 for them.
+#include "codec_table.h"
+
+namespace {
+constexpr CodecEntry kNone{nullptr, nullptr};
+
+// Indexed by compression code.
+const CodecEntry kCodecs[COMPRESSION_CODE_COUNT] = {
+    /* 0 Uncompressed */ kNone,
+    /* 1 G3 1-D       */ kNone,
+    /* 2 G3 2-D       */ kNone,
+    /* 3 G4           */ kNone,
+    /* 4 IBM MMR      */ kNone,
+    /* 5 PCX (RLE)    */ kNone,
+    /* 6 Packbits     */ kNone,
+    /* 7 Huffman      */ kNone,
+    /* 8 LZW (TIFF)   */ kNone,
+    /* 9 LZW (GIF)    */ kNone,
+    /* 10 JPEG        */ kNone,
+    /* 11 Run-Length  */ kNone,
+    /* 12 HP PCL      */ kNone,
+    /* 13 BMP RLE     */ kNone,
+    /* 14 Flick       */ kNone,
+    /* 15 Flate       */ kNone,
+    /* 16 Motion-JPEG */ kNone,
+    /* 17 PNG         */ kNone,
+    /* 18 Cinepak     */ kNone,
+    /* 19 H.263       */ kNone,
+};
+}  // namespace
+
+const CodecEntry& codec_entry(int compression) {
+    if (compression < 0 || compression >= COMPRESSION_CODE_COUNT) return kNone;
+    return kCodecs[compression];
+}
