@@ -1,0 +1,40 @@
+// Geometric and tone operations on decoded pages: turns, mirror, flip, invert,
+// colour to grey, lighten/darken, fax row doubling, crop, resize, GIF frame
+// composition and red-eye removal.
+#pragma once
+
+#include "imaging.h"
+
+struct ViewParams;
+
+enum ImageOperation {
+    OP_TURN_90 = 1,
+    OP_CHANGE_DEPTH = 2,
+    OP_INVERT = 4,
+    OP_MIRROR = 5,
+    OP_FLIP = 6,
+    OP_TO_GREY = 7,
+    OP_LIGHTEN = 9,
+    OP_DARKEN = 10,
+    OP_DOUBLE_ROWS = 11
+};
+
+// Applies `operation` to `page` in place. 0, -1 or -6; unknown operations do nothing.
+int image_operation(PageBitmap* page, int operation, int arg1, int arg2);
+
+// Keeps the rectangle src_x, src_y, out_width x out_height of `view`, given in the
+// orientation of view->angle.
+int crop_page(PageBitmap* page, const ViewParams* view);
+
+// Writes a copy of `page` resized to new_width x new_height (1..32767) into `result`.
+int resize_page(const PageBitmap* page, PageBitmap* result, int new_width, int new_height);
+
+// Draws a GIF frame onto the logical-screen page (4- and 8-bit screens).
+int compose_frame(PageBitmap* screen, const PageBitmap* frame);
+
+// Removes red eyes inside the page rectangle [x, x + w) x [y, y + h) of a 16- or
+// 24-bit page (clipped to the page). 0, or -6 for other depths or forms.
+int remove_red_eye(PageBitmap* page, int x, int y, int w, int h);
+
+// Largest side that resize accepts.
+enum { RESIZE_MAX_SIDE = 32767 };
