@@ -81,24 +81,40 @@ void set_bits(uint8_t* row, int32_t from, int32_t to) {
     for (; from < to; ++from) row[from >> 3] |= (uint8_t)(0x80 >> (from & 7));
 }
 
+// Eight bytes at `p` as a big-endian word: bit 63 is the leftmost pixel.
+uint64_t load_be64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+    return v;
+}
+
+// First column at or after `x` whose pixel differs from `black` (or `width`). The row
+// must be readable for 8 bytes past its last pixel byte.
+int32_t next_change(const uint8_t* row, int32_t x, int32_t width, bool black) {
+    while (x < width) {
+        const int shift = x & 7;
+        uint64_t v = load_be64(row + (x >> 3)) << shift;
+        if (black) v = ~v;
+        v &= ~((uint64_t{1} << shift) - 1);  // the bits shifted in are not pixels
+        const int valid = 64 - shift;
+        if (v) {
+            const int32_t at = x + __builtin_clzll(v);
+            return at < width ? at : width;
+        }
+        x += valid;
+    }
+    return width;
+}
+
 // Runs of a scratch row whose set bits are black.
 void row_to_runs(const uint8_t* row, int32_t width, std::vector<int>& runs) {
     runs.clear();
     int32_t x = 0;
     bool black = false;
     while (x < width) {
-        int32_t start = x;
-        const uint8_t full = black ? 0xFF : 0x00;  // a byte wholly of the current colour
-        while (x < width) {
-            if ((x & 7) == 0 && x + 8 <= width && row[x >> 3] == full) {
-                x += 8;
-                continue;
-            }
-            const bool bit = (row[x >> 3] >> (7 - (x & 7))) & 1;
-            if (bit != black) break;
-            ++x;
-        }
-        runs.push_back(x - start);
+        const int32_t end = next_change(row, x, width, black);
+        runs.push_back(end - x);
+        x = end;
         black = !black;
     }
 }
@@ -114,7 +130,7 @@ int turn_runs(PageBitmap* page) {
         if (!runs_row_parse(*page, i, in_rows[(size_t)i])) return ERR_PARAMETER;
     std::vector<uint8_t> band;
     try {
-        band.resize(std::min(band_rows, (size_t)old_w) * band_pitch);
+        band.resize(std::min(band_rows, (size_t)old_w) * band_pitch + 8);  // 8: word reads past the end
     } catch (...) {
         return ERR_MEMORY;
     }
