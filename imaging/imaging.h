@@ -270,3 +270,6 @@ int create_output_file(const PathChar* path, ImageFileInfo* info, int flags, int
 // Releases a JPEG or H.263 decoder state block held by a movie record. The codec
 // that prepares the block provides it; until then the block is a plain allocation.
 void release_video_decoder(void* state);
+
+// Scaling, tone and bit-depth conversion of decoded pages.
+#include "process/process.h"
