@@ -1,0 +1,132 @@
+// Shared pieces of the fax decoders: a most-significant-bit-first reader over one
+// strip of compressed data, the changing-element lines of T.4/T.6 decoding, the row
+// decoders, and the builder of the library's run-length form (compression 11).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "fax_tables.h"
+#include "imaging.h"
+
+// Bit reader for fax data. Past the end it feeds zero bits (which decode as no code
+// at all) and counts them, so every decoder stops at the end of its input.
+struct FaxBits {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t pos = 0;    // next byte to load (may pass `size` by the zero bytes fed)
+    uint64_t acc = 0;  // valid bits at the top
+    int count = 0;
+
+    void reset(const uint8_t* d, size_t n) {
+        data = d;
+        size = d ? n : 0;
+        pos = 0;
+        acc = 0;
+        count = 0;
+    }
+    // Makes at least 32 bits available.
+    void fill() {
+        if (count >= 32) return;
+        if (pos + 8 <= size) {
+            uint64_t v;
+            std::memcpy(&v, data + pos, 8);
+            acc |= __builtin_bswap64(v) >> count;
+            pos += (size_t)((63 - count) >> 3);
+            count |= 56;
+            return;
+        }
+        while (count <= 56) {
+            const uint64_t byte = pos < size ? data[pos] : 0;
+            ++pos;
+            acc |= byte << (56 - count);
+            count += 8;
+        }
+    }
+    uint32_t peek() const { return (uint32_t)(acc >> 32); }
+    void skip(int n) {
+        acc <<= n;
+        count -= n;
+    }
+    uint64_t consumed() const { return (uint64_t)pos * 8 - (uint64_t)count; }
+    // True once a bit beyond the data has been consumed.
+    bool overrun() const { return consumed() > (uint64_t)size * 8; }
+    // True when every bit of the data has been consumed.
+    bool exhausted() const { return consumed() >= (uint64_t)size * 8; }
+    void align() {
+        fill();
+        skip((int)((8 - (consumed() & 7)) & 7));
+    }
+};
+
+// Result of decoding a run or a row.
+enum {
+    RUN_EOL = -1,  // an end-of-line code is next (not consumed)
+    RUN_BAD = -2   // no valid code
+};
+enum RowResult { ROW_DONE, ROW_EOL, ROW_BAD };
+
+// A line of changing elements: positions where the colour changes, starting white,
+// strictly increasing and below the width; `n` of them, then sentinels at `width`.
+struct FaxLine {
+    int32_t* pos;
+    int n;
+};
+
+// Appends a change at x (x >= the last change). A change at the same place as the
+// last one cancels it (a zero-length run); changes at the width are not stored.
+inline void line_push(FaxLine& line, int32_t x, int32_t width) {
+    if (x >= width) return;
+    if (line.n > 0 && line.pos[line.n - 1] == x) {
+        --line.n;
+        return;
+    }
+    line.pos[line.n++] = x;
+}
+// Closes a line with the sentinels that the 2-D decoding looks past.
+inline void line_close(FaxLine& line, int32_t width) {
+    line.pos[line.n] = width;
+    line.pos[line.n + 1] = width;
+    line.pos[line.n + 2] = width;
+}
+// Entries a line needs for a page `width` pixels wide.
+inline size_t line_entries(int32_t width) { return (size_t)width + 4; }
+
+// Decodes one run of the given colour (make-up codes and their terminating code).
+// Returns the length, RUN_EOL or RUN_BAD.
+int fax_decode_run(FaxBits& bits, bool black);
+// Decodes a one-dimensional row into `line`. With `exact`, a row whose runs pass the
+// width is bad (modified Huffman); otherwise the last run is cut at the width.
+RowResult fax_decode_1d_row(FaxBits& bits, int32_t width, bool exact, FaxLine& line);
+// Decodes a two-dimensional row against the reference line `ref` into `line`.
+RowResult fax_decode_2d_row(FaxBits& bits, int32_t width, const FaxLine& ref, FaxLine& line);
+// Skips to just past the next EOL (any bits before it are dropped). False when the
+// data ends first.
+bool fax_find_eol(FaxBits& bits);
+// True when the next bits are EOL (after fill zeros), without consuming them.
+bool fax_eol_next(FaxBits& bits);
+// True when the next bits are two EOLs, each optionally followed by a tag bit 1
+// (the end of a page: RTC or EOFB). Consumes them when true.
+bool fax_page_end_next(FaxBits& bits);
+
+// Builder of a run-length page. While rows are added the row table holds offsets
+// into the buffer (0: row not decoded); the buffer grows when a row does not fit.
+struct FaxRows {
+    uint8_t* buf = nullptr;
+    size_t cap = 0;
+    size_t used = 0;
+    int32_t height = 0;
+    int32_t width = 0;
+};
+// Starts a page; `expected` is the expected size of the run data.
+int fax_rows_begin(FaxRows& rb, int32_t width, int32_t height, size_t expected);
+// Stores row y from its changing elements.
+int fax_rows_add(FaxRows& rb, int32_t y, const FaxLine& line);
+// Ends the page: rows never added point at one empty row; the row table becomes
+// pointers. Fills `page` (data, data_length, compression 11, ownership 1).
+void fax_rows_finish(FaxRows& rb, PageBitmap* page);
+void fax_rows_discard(FaxRows& rb);
+
+// Largest page width the run-length form holds (runs are 15-bit).
+constexpr int32_t kRunsMaxWidth = RUN_MAX;
