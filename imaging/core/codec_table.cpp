@@ -2,19 +2,21 @@
 // that direction and convert_page answers -6 for them.
 #include "codec_table.h"
 
+#include "codecs/fax.h"
+
 namespace {
 constexpr CodecEntry kNone{nullptr, nullptr};
 
 // Indexed by compression code.
 const CodecEntry kCodecs[COMPRESSION_CODE_COUNT] = {
     /* 0 Uncompressed */ kNone,
-    /* 1 G3 1-D       */ kNone,
-    /* 2 G3 2-D       */ kNone,
-    /* 3 G4           */ kNone,
-    /* 4 IBM MMR      */ kNone,
+    /* 1 G3 1-D       */ {fax_decode_g3_1d, nullptr},
+    /* 2 G3 2-D       */ {fax_decode_g3_2d, nullptr},
+    /* 3 G4           */ {fax_decode_g4, nullptr},
+    /* 4 IBM MMR      */ {fax_decode_mmr, nullptr},
     /* 5 PCX (RLE)    */ kNone,
     /* 6 Packbits     */ kNone,
-    /* 7 Huffman      */ kNone,
+    /* 7 Huffman      */ {fax_decode_huffman, nullptr},
     /* 8 LZW (TIFF)   */ kNone,
     /* 9 LZW (GIF)    */ kNone,
     /* 10 JPEG        */ kNone,
