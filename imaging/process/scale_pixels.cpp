@@ -9,6 +9,7 @@
 #include "imaging.h"
 #include "process.h"
 #include "scale_draw.h"
+#include "scale_runs.h"
 
 namespace {
 // Where one axis of the turned picture lies in the stored picture.
@@ -87,11 +88,6 @@ void sample_rows(const Source& src, const Axis& across, const Axis& down, DrawEx
             for (int b = 0; b < B; ++b) dst[b] = p[b];
         }
     }
-}
-
-inline void put_nibble(uint8_t* row, int32_t j, unsigned v) {
-    uint8_t& b = row[j >> 1];
-    b = (j & 1) ? (uint8_t)((b & 0xF0) | v) : (uint8_t)((b & 0x0F) | (v << 4));
 }
 
 void sample_nibbles(const Source& src, const Axis& across, const Axis& down, DrawExtent e, const Output& out) {

@@ -1,7 +1,7 @@
-// Reading the rows of a run-length bilevel page (alternating white and black runs,
-// a pair with an empty black run ends the row) and clearing spans of packed
-// bilevel rows (most significant bit first, a clear bit is black). Shared by the
-// drawing primitive and the depth conversions.
+// Packed-row helpers (4-bit stores, clearing spans of bilevel rows most significant
+// bit first, a clear bit black) and reading the rows of a run-length bilevel page
+// (alternating white and black runs; a pair with an empty black run ends the row).
+// Shared by the drawing primitive and the depth conversions.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,12 @@
 #include <cstring>
 
 #include "imaging.h"
+
+// Stores 4-bit value v as pixel x of a packed row (left pixel in the high half).
+inline void put_nibble(uint8_t* row, int32_t x, unsigned v) {
+    uint8_t& b = row[x >> 1];
+    b = (x & 1) ? (uint8_t)((b & 0xF0) | v) : (uint8_t)((b & 0x0F) | (v << 4));
+}
 
 // Clears bits [start, end) of a packed row: edge masks on the first and last byte,
 // a byte fill between them. Callers pass 0 <= start < end.
