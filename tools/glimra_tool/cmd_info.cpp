@@ -44,7 +44,15 @@ struct InfoOption {
     int (*print)(ImageFileInfo& info);
 };
 
+}  // namespace
+
+// Camera fields and texts of page 0 (info_exif.cpp).
+int print_exif_section(ImageFileInfo& info);
+
+namespace {
+
 constexpr InfoOption kInfoOptions[] = {
+    {"--exif", print_exif_section},
     {nullptr, nullptr},  // options are added above this line
 };
 
