@@ -2,6 +2,7 @@
 #include "gui_harness.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 std::string to_windows_path(const std::string& path) {
@@ -33,6 +34,7 @@ struct FindData {
     DWORD pid;
     const char* cls;
     HWND found;
+    const char* title = nullptr;
 };
 
 BOOL CALLBACK find_window_of_process(HWND hwnd, LPARAM lp) {
@@ -40,7 +42,8 @@ BOOL CALLBACK find_window_of_process(HWND hwnd, LPARAM lp) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     char cls[64];
-    if (pid == d->pid && GetClassNameA(hwnd, cls, sizeof cls) && lstrcmpA(cls, d->cls) == 0) {
+    if (pid == d->pid && GetClassNameA(hwnd, cls, sizeof cls) && lstrcmpA(cls, d->cls) == 0 &&
+        (!d->title || window_text(hwnd) == d->title) && (!d->title || IsWindowVisible(hwnd))) {
         d->found = hwnd;
         return FALSE;
     }
@@ -54,6 +57,18 @@ HWND GlimraProcess::wait_for_window(const char* cls, DWORD timeout_ms) {
         FindData d{info_.dwProcessId, cls, nullptr};
         EnumWindows(find_window_of_process, reinterpret_cast<LPARAM>(&d));
         if (d.found && IsWindowVisible(d.found)) return d.found;
+        if (!running()) return nullptr;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+HWND GlimraProcess::wait_for_dialog(const char* title, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout_ms) {
+        FindData d{info_.dwProcessId, "#32770", nullptr, title};
+        EnumWindows(find_window_of_process, reinterpret_cast<LPARAM>(&d));
+        if (d.found) return d.found;
         if (!running()) return nullptr;
         Sleep(100);
     }
@@ -88,4 +103,77 @@ std::string window_text(HWND window) {
     char text[512] = {};
     GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+const char kSettingsKey[] = "SOFTWARE\\Corvel\\Glimra";
+
+void delete_settings_key() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey); }
+
+bool settings_key_exists() { return settings_value_count() >= 0; }
+
+int settings_value_count() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    DWORD values = 0;
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    return static_cast<int>(values);
+}
+
+bool read_setting(const char* name, DWORD* type, std::string* bytes) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    char buffer[1024];
+    DWORD size = sizeof buffer;
+    const bool ok = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (ok) bytes->assign(buffer, size);
+    return ok;
+}
+
+bool read_setting_dword(const char* name, DWORD* value) {
+    DWORD type = 0;
+    std::string bytes;
+    if (!read_setting(name, &type, &bytes) || type != REG_DWORD || bytes.size() != 4) return false;
+    memcpy(value, bytes.data(), 4);
+    return true;
+}
+
+void write_setting_dword(const char* name, DWORD value) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+    RegCloseKey(key);
+}
+
+bool save_window_bitmap(HWND window, const std::string& path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD image = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + image), 0, 0,
+                             static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, &file, sizeof file, &written, nullptr) &&
+                    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+                    WriteFile(out, bits, image, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
 }

@@ -22,6 +22,9 @@ public:
     bool start(const std::string& arguments = "");
     // Waits up to `timeout_ms` for a top-level window of `cls` owned by the process.
     HWND wait_for_window(const char* cls, DWORD timeout_ms);
+    // Waits up to `timeout_ms` for a visible dialog (class "#32770") of the process
+    // with window text `title`.
+    HWND wait_for_dialog(const char* title, DWORD timeout_ms);
     // Waits for the process to end; true with its exit code when it did in time.
     bool wait_for_exit(DWORD timeout_ms, DWORD* exit_code);
     void post_command(HWND window, WORD id);
@@ -36,3 +39,20 @@ private:
 
 // Window text of `window`.
 std::string window_text(HWND window);
+
+// The program's settings key, HKEY_LOCAL_MACHINE "SOFTWARE\Corvel\Glimra", in the
+// registry the program under test uses.
+extern const char kSettingsKey[];
+// Removes the key with everything in it (a first start follows).
+void delete_settings_key();
+bool settings_key_exists();
+// Number of values under the key; -1 when the key does not exist.
+int settings_value_count();
+// A value's type and bytes; false when it is missing.
+bool read_setting(const char* name, DWORD* type, std::string* bytes);
+bool read_setting_dword(const char* name, DWORD* value);
+void write_setting_dword(const char* name, DWORD value);
+
+// Saves the window as it shows on screen into a 24-bit BMP file (for looking at
+// dialogs while working on their layout).
+bool save_window_bitmap(HWND window, const std::string& path);
