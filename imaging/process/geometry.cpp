@@ -81,44 +81,6 @@ void set_bits(uint8_t* row, int32_t from, int32_t to) {
     for (; from < to; ++from) row[from >> 3] |= (uint8_t)(0x80 >> (from & 7));
 }
 
-// Eight bytes at `p` as a big-endian word: bit 63 is the leftmost pixel.
-uint64_t load_be64(const uint8_t* p) {
-    uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
-    return v;
-}
-
-// First column at or after `x` whose pixel differs from `black` (or `width`). The row
-// must be readable for 8 bytes past its last pixel byte.
-int32_t next_change(const uint8_t* row, int32_t x, int32_t width, bool black) {
-    while (x < width) {
-        const int shift = x & 7;
-        uint64_t v = load_be64(row + (x >> 3)) << shift;
-        if (black) v = ~v;
-        v &= ~((uint64_t{1} << shift) - 1);  // the bits shifted in are not pixels
-        const int valid = 64 - shift;
-        if (v) {
-            const int32_t at = x + __builtin_clzll(v);
-            return at < width ? at : width;
-        }
-        x += valid;
-    }
-    return width;
-}
-
-// Runs of a scratch row whose set bits are black.
-void row_to_runs(const uint8_t* row, int32_t width, std::vector<int>& runs) {
-    runs.clear();
-    int32_t x = 0;
-    bool black = false;
-    while (x < width) {
-        const int32_t end = next_change(row, x, width, black);
-        runs.push_back(end - x);
-        x = end;
-        black = !black;
-    }
-}
-
 int turn_runs(PageBitmap* page) {
     const int32_t old_w = page->width, old_h = page->height;
     const size_t band_pitch = ((size_t)old_h + 7) / 8;
@@ -154,7 +116,7 @@ int turn_runs(PageBitmap* page) {
             }
         }
         for (int32_t c = band_start; c < band_end; ++c) {
-            row_to_runs(band.data() + (size_t)(c - band_start) * band_pitch, old_h, runs);
+            runs_from_packed_row(band.data() + (size_t)(c - band_start) * band_pitch, old_h, true, runs);
             runs_normalize(runs);
             out_rows[(size_t)c] = runs;
         }

@@ -72,6 +72,43 @@ size_t runs_list_write(const std::vector<int>& runs, uint8_t* out) {
     return n;
 }
 
+namespace {
+// Eight bytes at `p` as a big-endian word: bit 63 is the leftmost pixel.
+uint64_t load_be64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+    return v;
+}
+
+// First column at or after `x` whose bit differs from `bit` (or `width`).
+int32_t next_change(const uint8_t* row, int32_t x, int32_t width, bool bit) {
+    while (x < width) {
+        const int shift = x & 7;
+        uint64_t v = load_be64(row + (x >> 3)) << shift;
+        if (bit) v = ~v;
+        v &= ~((uint64_t{1} << shift) - 1);  // the bits shifted in are not pixels
+        if (v) {
+            const int32_t at = x + __builtin_clzll(v);
+            return at < width ? at : width;
+        }
+        x += 64 - shift;
+    }
+    return width;
+}
+}  // namespace
+
+void runs_from_packed_row(const uint8_t* row, int32_t width, bool set_is_black, std::vector<int>& runs) {
+    runs.clear();
+    int32_t x = 0;
+    bool bit = set_is_black ? false : true;  // the bit value of a white pixel
+    while (x < width) {
+        const int32_t end = next_change(row, x, width, bit);
+        runs.push_back(end - x);
+        x = end;
+        bit = !bit;
+    }
+}
+
 int runs_page_replace(PageBitmap* page, const std::vector<std::vector<int>>& rows) {
     const int32_t height = (int32_t)rows.size();
     size_t total = runs_table_bytes(height);

@@ -26,6 +26,11 @@ size_t runs_list_size(const std::vector<int>& runs);
 // Writes `runs` (normalized) in the canonical form; returns the bytes written.
 size_t runs_list_write(const std::vector<int>& runs, uint8_t* out);
 
+// Measures the runs of a packed row (most significant bit first) of `width` pixels in
+// which set bits are black (`set_is_black`) or white. The row must stay readable for 8
+// bytes past its last pixel byte (runs are found a 64-bit word at a time).
+void runs_from_packed_row(const uint8_t* row, int32_t width, bool set_is_black, std::vector<int>& runs);
+
 // Builds a new run-length buffer from per-row run lists and installs it in `page`
 // (data, data_length, data_offset 0, ownership 1, compression 11), freeing the old
 // buffer when the page owned it. Returns 0 or -1.

@@ -461,3 +461,116 @@ TEST(RedEye, SixteenBitRule) {
     EXPECT_EQ(pixel_at(page, 1, 0), dim);
     release_page(&page);
 }
+
+namespace {
+ViewParams crop_view(int x, int y, int w, int h, int angle) {
+    ViewParams v{};
+    v.src_x = x;
+    v.src_y = y;
+    v.out_width = w;
+    v.out_height = h;
+    v.angle = angle;
+    return v;
+}
+}  // namespace
+
+TEST(CropPage, KeepsTheRectangleAtEveryDepth) {
+    for (int bpp : {4, 8, 16, 24}) {
+        PageBitmap page = make_pixel_page(9, 7, bpp, (unsigned)bpp);
+        PageBitmap orig = make_pixel_page(9, 7, bpp, (unsigned)bpp);
+        const ViewParams v = crop_view(2, 3, 5, 4, 0);
+        ASSERT_EQ(crop_page(&page, &v), IMG_OK) << bpp;
+        EXPECT_EQ(page.width, 5);
+        EXPECT_EQ(page.height, 4);
+        EXPECT_EQ(page.pitch, row_bytes_aligned(5, bpp));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x) EXPECT_EQ(pixel_at(page, x, y), pixel_at(orig, x + 2, y + 3)) << bpp;
+        release_page(&page);
+        release_page(&orig);
+    }
+}
+
+TEST(CropPage, TurnedRectangleAndBounds) {
+    PageBitmap page = make_pixel_page(6, 4, 8, 3);
+    PageBitmap turned = make_pixel_page(6, 4, 8, 3);
+    ASSERT_EQ(image_operation(&turned, OP_TURN_90, 0, 0), IMG_OK);  // 4 x 6
+    ViewParams v = crop_view(1, 2, 3, 4, 90);
+    ASSERT_EQ(crop_page(&page, &v), IMG_OK);
+    EXPECT_EQ(page.width, 3);
+    EXPECT_EQ(page.height, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(pixel_at(page, x, y), pixel_at(turned, x + 1, y + 2));
+    release_page(&page);
+    release_page(&turned);
+
+    PageBitmap p = make_pixel_page(6, 4, 24, 3);
+    v = crop_view(1, 0, 6, 4, 0);  // one pixel past the right edge
+    EXPECT_EQ(crop_page(&p, &v), ERR_PARAMETER);
+    v = crop_view(0, 0, 4, 6, 90);  // fits only turned
+    EXPECT_EQ(crop_page(&p, &v), IMG_OK);
+    EXPECT_EQ(p.width, 4);
+    v = crop_view(-1, 0, 2, 2, 0);
+    EXPECT_EQ(crop_page(&p, &v), ERR_PARAMETER);
+    release_page(&p);
+}
+
+TEST(CropPage, BilevelResultReturnsToRuns) {
+    const Bitmap bm = random_bitmap(40, 30, 5);
+    PageBitmap page = make_runs_page(bm);
+    const ViewParams v = crop_view(7, 4, 20, 10, 0);
+    ASSERT_EQ(crop_page(&page, &v), IMG_OK);
+    EXPECT_EQ(page.compression, COMP_RUNS);
+    const Bitmap out = read_runs_page(page);
+    ASSERT_EQ(out.size(), 10u);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(out[y][x], bm[y + 4][x + 7]) << x << "," << y;
+    release_page(&page);
+}
+
+TEST(ResizePage, SizesAndLimits) {
+    PageBitmap page = make_pixel_page(10, 10, 24, 1);
+    PageBitmap out{};
+    EXPECT_EQ(resize_page(&page, &out, 32768, 10), ERR_PARAMETER);
+    EXPECT_EQ(resize_page(&page, &out, 0, 10), ERR_PARAMETER);
+    EXPECT_EQ(resize_page(&page, &out, 81, 10), ERR_PARAMETER);  // beyond 8x enlargement
+    ASSERT_EQ(resize_page(&page, &out, 80, 5), IMG_OK);
+    EXPECT_EQ(out.width, 80);
+    EXPECT_EQ(out.height, 5);
+    EXPECT_EQ(out.compression, COMP_NONE);
+    EXPECT_EQ(out.pitch, row_bytes_aligned(80, 24));
+    EXPECT_NE(out.data, page.data);
+    release_page(&out);
+    release_page(&page);
+}
+
+TEST(ResizePage, UniformPageStaysUniformAndPaletteIsCopied) {
+    PageBitmap page = make_pixel_page(12, 8, 8, 1);
+    std::memset(page.data, 42, (size_t)page.data_length);
+    PageBitmap out{};
+    ASSERT_EQ(resize_page(&page, &out, 5, 3), IMG_OK);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(pixel_at(out, x, y), 42u);
+    ASSERT_NE(out.palette, nullptr);
+    EXPECT_NE(out.palette, page.palette);
+    EXPECT_EQ(std::memcmp(out.palette, page.palette, 768), 0);
+    release_page(&out);
+    release_page(&page);
+
+    const Bitmap bm = random_bitmap(64, 32, 8);
+    PageBitmap runs = make_runs_page(bm);
+    ASSERT_EQ(resize_page(&runs, &out, 128, 64), IMG_OK);  // 2x: every pixel doubled
+    EXPECT_EQ(out.compression, COMP_RUNS);
+    const Bitmap big = read_runs_page(out);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x) ASSERT_EQ(big[y][x], bm[y / 2][x / 2]) << x << "," << y;
+    release_page(&out);
+    release_page(&runs);
+}
+
+TEST(DepthOperation, ChangesDepthThroughTheConversion) {
+    PageBitmap page = make_pixel_page(4, 2, 24, 1);
+    ASSERT_EQ(image_operation(&page, OP_CHANGE_DEPTH, 8, 0), IMG_OK);
+    EXPECT_EQ(page.bits_per_pixel, 8);
+    EXPECT_NE(page.palette, nullptr);
+    release_page(&page);
+}
