@@ -88,9 +88,9 @@ int scan_awd_pages(const FileSpan& file, const IdentifyHeader&, ImageFileInfo* i
             if (std::memcmp(head.data() + i, "AWPI", 4) == 0) return (long)i;
         return -1L;
     }();
-    if (marker < 0) return IMG_OK;
-    ByteReader r = file.from(0);
     uint64_t base = (uint64_t)marker + 30, pos = 0;
+    if (marker < 0 || base >= file.size) return IMG_OK;
+    ByteReader r = file.from(0);
     add_page(info, kPageTableEntries, (size_t)base);
     // Every step moves base + pos forward, so the walk ends at the end of the file.
     while (base + pos + 10 <= file.size) {

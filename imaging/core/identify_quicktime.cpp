@@ -63,9 +63,10 @@ int lookup(const CodecName* table, size_t n, uint32_t code) {
 
 // ---- Sample tables ---------------------------------------------------------------
 
-// Entries a table atom really holds: the stated count, cut to the atom's size.
+// Entries a table atom really holds: the count stated just before the entries,
+// cut to the atom's size.
 size_t table_entries(ByteReader& atom, size_t header, size_t entry_size) {
-    const size_t stated = atom.u32_at(4);
+    const size_t stated = atom.u32_at(header - 4);
     const size_t held = atom.size() > header ? (atom.size() - header) / entry_size : 0;
     return stated < held ? stated : held;
 }
@@ -128,8 +129,10 @@ int32_t frame_milliseconds(uint32_t timescale, uint32_t duration) {
 int commit_video(QtWalk& w, Track& t) {
     const int codec = lookup(kVideoCodecs, std::size(kVideoCodecs), t.format);
     if (codec < 0 || w.have_video) return IMG_OK;
-    const bool fixed = t.stsz.u32_at(4) != 0;
-    size_t frames = fixed ? t.stsz.u32_at(8) : table_entries(t.stsz, 12, 4);
+    // Samples of one fixed size are as many as the file can hold at most.
+    const uint32_t fixed_size = t.stsz.u32_at(4);
+    size_t frames = fixed_size ? t.stsz.u32_at(8) : table_entries(t.stsz, 12, 4);
+    if (fixed_size && frames > w.file.size / fixed_size) frames = w.file.size / fixed_size;
     if (frames > kMaxMovieFrames) frames = kMaxMovieFrames;
     ImageFileInfo* info = w.info;
     if (alloc_frame_tables(info, frames) < 0) return ERR_MEMORY;
@@ -151,12 +154,23 @@ int commit_video(QtWalk& w, Track& t) {
     return IMG_OK;
 }
 
-// Bytes of `samples` sound samples: IMA ADPCM packs 64 samples into 34 bytes per
-// channel, 16-bit PCM takes two bytes a sample, 8-bit PCM and mu-law one.
-uint64_t sound_bytes(const Track& t, int format, uint64_t samples) {
+// Bytes of a sound chunk of `samples` table samples. Classic movies count single
+// sample frames (table sample size 1): IMA ADPCM packs 64 of them into 34 bytes per
+// channel, 16-bit PCM takes two bytes each, 8-bit PCM and mu-law one. Packetised
+// sound (a table sample size above 1) counts packets of that many bytes.
+uint64_t sound_bytes(Track& t, int format, uint64_t samples) {
+    const uint32_t packet = t.stsz.u32_at(4);
+    if (packet > 1) return samples * packet;
     const uint64_t channels = t.channels ? t.channels : 1;
     if (format == AUDIO_IMA_ADPCM) return (samples + 63) / 64 * 34 * channels;
     return samples * channels * (format == AUDIO_PCM && t.bits == 16 ? 2 : 1);
+}
+
+// Samples per second: the time scale over one sample's duration, except that a
+// packet of packetised sound lasts several sample frames of the time scale.
+uint32_t sound_rate(Track& t) {
+    if (t.stsz.u32_at(4) > 1 || t.first_delta == 0) return t.timescale;
+    return t.timescale / t.first_delta;
 }
 
 int commit_sound(QtWalk& w, Track& t) {
@@ -180,7 +194,7 @@ int commit_sound(QtWalk& w, Track& t) {
     info->audio_format = (uint8_t)format;
     info->audio_bits = (int8_t)t.bits;
     if (format == AUDIO_IMA_ADPCM) info->audio_block_align = 34;
-    const uint32_t rate = t.first_delta ? t.timescale / t.first_delta : t.timescale;
+    const uint32_t rate = sound_rate(t);
     info->audio_rate = snap_audio_rate((int32_t)(rate < INT32_MAX ? rate : INT32_MAX));
     info->audio_chunk_count = (int32_t)located;
     info->audio_total = (int32_t)(total < INT32_MAX ? total : INT32_MAX);
