@@ -180,7 +180,9 @@ void box_rows(const Source& src, const Axis& across, const Axis& down, DrawExten
     }
 }
 
-int32_t box_side(int32_t scale) { return scale / 256 < 5 ? scale / 256 : 5; }
+// Source pixels per output pixel along one axis, 1 to 5: an axis that is enlarged
+// while the other is reduced keeps a box side of one pixel.
+int32_t box_side(int32_t scale) { return scale < 512 ? 1 : scale / 256 < 5 ? scale / 256 : 5; }
 
 // Box averaging applies to 16- and 24-bit reductions of at least 2:1 along one axis.
 bool wants_box(const ViewParams& v, int bpp) {

@@ -294,3 +294,19 @@ TEST(ToneTable, AppliedToWholeOutputOfColourPagesOnly) {
         EXPECT_EQ(out.bytes[0], 200);
     }
 }
+
+TEST(ScalePageBox, EnlargedAxisKeepsOnePixelBoxSide) {
+    // 4:1 across and 2x enlarged down: each output pixel averages four pixels of a row.
+    for (int bpp : {16, 24}) {
+        OwnedPage p;
+        make_pixel_page(p.page, 40, 5, bpp, [bpp](int32_t x, int32_t y) { return pattern(x, y, bpp); });
+        Out out = make_output(10, 10, bpp);
+        const ViewParams v = view_of(out, 10, 10, 1024, 128, 0, 0, 0, VIEW_BOX_AVERAGE);
+        ASSERT_EQ(scale_page(&p.page, &v, 1, nullptr), 0);
+        for (int32_t i = 0; i < 10; ++i)
+            for (int32_t j = 0; j < 10; ++j)
+                ASSERT_EQ(get_pixel(out.bytes.data() + (size_t)i * out.pitch, j, bpp),
+                          box_mean(p.page, 4 * j, i / 2, 4, 1))
+                    << "bpp " << bpp << " at " << j << "," << i;
+    }
+}
