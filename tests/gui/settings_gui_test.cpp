@@ -189,7 +189,7 @@ TEST(SettingsGui, EveryPageOpens) {
         ASSERT_NE(page, nullptr) << "page " << i;
         EXPECT_NE(GetDlgItem(page, first_control[i]), nullptr) << "page " << i;
         if (shots) {
-            Sleep(300);
+            Sleep(1000);
             save_window_bitmap(sheet, std::string(shots) + "\\settings-" + std::to_string(i) + ".bmp");
         }
     }
