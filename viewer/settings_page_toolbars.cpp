@@ -89,13 +89,15 @@ void show_toolbar(HWND page, int toolbar) {
 }
 
 void init_toolbars(HWND page) {
+    g_filling = true;  // setting the spin range rewrites the number field
+    g_toolbar = live().toolbar;
     prepare_list(GetDlgItem(page, IDC_TB_CURRENT));
     HWND icons = GetDlgItem(page, IDC_TB_ICONS);
     prepare_list(icons);
     for (int i = 0; i < kCommandCount; ++i) add_row(icons, i, i);
     SendDlgItemMessage(page, IDC_TB_SPIN, UDM_SETRANGE32, 1, kToolbarCount);
     SendDlgItemMessage(page, IDC_TB_NAME, EM_LIMITTEXT, kToolbarNameSize - 1, 0);
-    g_toolbar = live().toolbar;
+    g_filling = false;
 }
 
 void load_toolbars(HWND page) { show_toolbar(page, g_toolbar); }

@@ -170,6 +170,32 @@ TEST(SettingsGui, StoredValuesAreShownOnTheirPages) {
     close_sheet_and_exit(app, main, sheet, PSBTN_CANCEL);
 }
 
+TEST(SettingsGui, ToolbarEditedDownToFourButtonsIsStored) {
+    delete_settings_key();
+    GlimraProcess app;
+    HWND main = start_glimra(app);
+    ASSERT_NE(main, nullptr);
+    HWND sheet = open_settings(app, main);
+    ASSERT_NE(sheet, nullptr);
+    HWND toolbars = show_page(sheet, 3);
+    SetDlgItemTextA(toolbars, IDC_TB_NUMBER, "3");  // switches to toolbar 3, "Edit"
+    char name[32] = {};
+    GetDlgItemTextA(toolbars, IDC_TB_NAME, name, sizeof name);
+    EXPECT_STREQ(name, "Edit");
+    SetDlgItemTextA(toolbars, IDC_TB_NAME, "My Edit");
+    for (int i = 0; i < 6; ++i) SendDlgItemMessageA(toolbars, IDC_TB_REMOVE, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendDlgItemMessageA(toolbars, IDC_TB_CURRENT, LVM_GETITEMCOUNT, 0, 0), 4);
+    close_sheet_and_exit(app, main, sheet, PSBTN_OK);
+
+    const std::string layout = setting_bytes("ToolBars", REG_BINARY);
+    ASSERT_EQ(layout.size(), 100u);
+    EXPECT_EQ(layout.substr(20, 10), std::string("\x18\x1a\x32\x25\x4f\x4f\x4f\x4f\x4f\x4f", 10));
+    EXPECT_EQ(layout.substr(10, 10), std::string("\x00\x0e\x0a\x0b\x0c\x0d\x33\x21\x23\x25", 10));
+    const std::string names = setting_bytes("ToolbarNames", REG_SZ);
+    ASSERT_EQ(names.size(), 200u);
+    EXPECT_EQ(names.substr(40, 20), std::string("My Edit", 7) + std::string(13, '\0'));
+}
+
 // Every page opens from its dialog resource. With GLIMRA_SCREENSHOT_DIR set, each
 // page is also saved there as "settings-<n>.bmp" for a look at the layout.
 TEST(SettingsGui, EveryPageOpens) {
