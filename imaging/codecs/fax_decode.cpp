@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "codec_strips.h"
 #include "fax_decode.h"
 
 namespace {
@@ -26,28 +27,16 @@ struct FaxJob {
     FaxRows out;
 };
 
-bool multi_strip(const PageBitmap* p) { return p->strip_count > 1 && p->strip_offsets && p->strip_lengths; }
-
 void reset_reference(FaxJob& job) {
     job.ref.n = 0;
     line_close(job.ref, job.width);
 }
 
-// Points the reader at strip s; an offset outside the page's data gives an empty strip.
+// Points the reader at strip s; a missing strip reads as no data.
 int open_strip(FaxJob& job, int s) {
     const PageBitmap* p = job.src;
-    const uint8_t* data = nullptr;
     size_t size = 0;
-    if (multi_strip(p)) {
-        if (s < p->strip_count && p->strip_offsets[s] >= 0) {
-            data = p->data + p->strip_offsets[s];
-            size = p->strip_lengths[s];
-        }
-    } else if (s == 0 && p->data_length > 0 && p->data_offset >= 0) {
-        data = p->data + p->data_offset;
-        size = (size_t)p->data_length;
-    }
-    if (!p->data) size = 0;
+    const uint8_t* data = page_strip(p, s, &size);
     if (size && p->fill_order == 1) {
         if (size > job.reversed_cap) {
             mem_free(job.reversed);
@@ -135,7 +124,7 @@ int start_job(FaxJob& job, const PageBitmap* src, const FaxCoding& coding) {
     job.src = src;
     job.width = src->width;
     job.height = src->height;
-    job.rows_per_strip = multi_strip(src) && src->rows_per_strip > 0 ? src->rows_per_strip : src->height;
+    job.rows_per_strip = page_rows_per_strip(src);
     if (src->height <= 0 || src->width <= 0) return ERR_PARAMETER;
     const size_t input = src->data_length > 0 ? (size_t)src->data_length : 0;
     int rc = fax_rows_begin(job.out, job.width, job.height, coding.bytes_per_input_byte * input);
@@ -168,7 +157,7 @@ int decode_rows(FaxJob& job, const FaxCoding& coding) {
 }
 
 // A T.6 page of unknown length cannot be read safely: it decodes as all white.
-bool length_unknown(const PageBitmap* src) { return !multi_strip(src) && src->data_length == 0; }
+bool length_unknown(const PageBitmap* src) { return !page_has_strip_tables(src) && src->data_length == 0; }
 
 int decode_page(const PageBitmap* src, PageBitmap* dst, int flags, const FaxCoding& coding, bool g4) {
     if (!src || !dst) return ERR_PARAMETER;

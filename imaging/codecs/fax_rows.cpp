@@ -23,6 +23,17 @@ int fax_rows_grow(FaxRows& rb, size_t need) {
     return IMG_OK;
 }
 
+// One run: a byte below 128, else a 15-bit big-endian value with the top bit set.
+inline uint8_t* put_run(uint8_t* out, int32_t run) {
+    if (run < 128) {
+        *out = (uint8_t)run;
+        return out + 1;
+    }
+    out[0] = (uint8_t)(0x80 | run >> 8);
+    out[1] = (uint8_t)run;
+    return out + 2;
+}
+
 size_t* row_offsets(FaxRows& rb) { return reinterpret_cast<size_t*>(rb.buf); }
 }  // namespace
 
@@ -57,10 +68,10 @@ int fax_rows_add(FaxRows& rb, int32_t y, const FaxLine& line) {
     uint8_t* out = rb.buf + rb.used;
     int32_t last = 0;
     for (int i = 0; i < line.n; ++i) {
-        out += run_write(out, line.pos[i] - last);
+        out = put_run(out, line.pos[i] - last);
         last = line.pos[i];
     }
-    out += run_write(out, rb.width - last);
+    out = put_run(out, rb.width - last);
     std::memcpy(out, kRowEnd, sizeof kRowEnd);
     rb.used = (size_t)(out + sizeof kRowEnd - rb.buf);
     return IMG_OK;
