@@ -1,10 +1,12 @@
-// The main window: its class, creation and message handlers, the "Toolbar" menu and
-// the commands that open the settings sheet and switch toolbars.
+// The main window: its class, creation and message handlers, the "Toolbar" menu, key
+// bindings, and the commands that open the settings sheet and switch toolbars.
 #include <windows.h>
 #include <tchar.h>
 
 #include "../resources/resource_ids.h"
 #include "app.h"
+#include "command_table.h"
+#include "key_table.h"
 #include "font_record.h"
 #include "settings_registry.h"
 #include "settings_sheet.h"
@@ -46,9 +48,16 @@ void on_command(HWND hwnd, int id) {
         save_app_settings();
         break;
     case kRefreshThumbnails: break;  // staged: the thumbnail browser rebuilds its cells here
+    case kUndefinedCommand: break;   // an empty toolbar slot or unbound key
     default: MessageBeep(MB_OK); break;
     }
     SetFocus(hwnd);
+}
+
+// A bindable key sends the command the main window's binding names; other keys do nothing.
+void on_key_down(HWND hwnd, WPARAM key) {
+    const int command = bound_command(g_app.settings.main_keys, LOWORD(key));
+    if (command) PostMessage(hwnd, WM_COMMAND, command, 0);
 }
 
 void on_create(HWND hwnd) {
@@ -69,6 +78,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: on_create(hwnd); return 0;
     case WM_COMMAND: on_command(hwnd, LOWORD(wp)); return 0;
+    case WM_KEYDOWN: on_key_down(hwnd, wp); return 0;
     case WM_TIMER: return 0;  // the animation step runs here while an animation plays
     case WM_DESTROY: on_destroy(hwnd); return 0;
     default: return DefWindowProc(hwnd, msg, wp, lp);

@@ -196,6 +196,32 @@ TEST(SettingsGui, ToolbarEditedDownToFourButtonsIsStored) {
     EXPECT_EQ(names.substr(40, 20), std::string("My Edit", 7) + std::string(13, '\0'));
 }
 
+// ESC is bound to "Exit" by default; a stored binding of "Undefined" makes it do nothing.
+TEST(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
+    delete_settings_key();
+    GlimraProcess app;
+    HWND main = start_glimra(app);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    DWORD code = 0;
+    ASSERT_TRUE(app.wait_for_exit(10000, &code)) << "ESC did not exit";
+
+    std::string keys = setting_bytes("MainKeys", REG_BINARY);
+    ASSERT_EQ(keys.size(), 256u);
+    keys[5] = 79;  // ESC
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, "MainKeys", 0, REG_BINARY, reinterpret_cast<const BYTE*>(keys.data()), 256);
+    RegCloseKey(key);
+    GlimraProcess again;
+    main = start_glimra(again);
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(again.wait_for_exit(1500, &code)) << "ESC still exits after being unbound";
+    again.post_command(main, IDM_EXIT);
+    EXPECT_TRUE(again.wait_for_exit(10000, &code));
+}
+
 // Every page opens from its dialog resource. With GLIMRA_SCREENSHOT_DIR set, each
 // page is also saved there as "settings-<n>.bmp" for a look at the layout.
 TEST(SettingsGui, EveryPageOpens) {
