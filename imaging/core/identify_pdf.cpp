@@ -1,5 +1,6 @@
 // PDF image scanner: finds the image objects of a PDF file (ISO 32000-1, 7.5) by
-// following startxref and the chain of cross-reference sections (/Prev), then keeps
+// following startxref and the chain of cross-reference sections (/Prev; tables, or
+// streams as read in identify_pdf_xref.cpp), then keeps
 // the objects whose dictionary says /Image with a filter a page reader can decode.
 // The page table's second half holds the object offsets, its first half the pages.
 #include <string_view>
@@ -66,12 +67,13 @@ struct ObjectList {
     int32_t count;
 };
 
-// Reads one cross-reference section at `offset`: its subsections' in-use entries go
-// into `objects`. Answers the /Prev offset of its trailer, -1 when there is none or
-// the section is not a plain "xref" table, -2 when a subsection is too long.
+// Reads one cross-reference section at `offset`, a table or a stream: the in-use
+// entries go into `objects`. Answers the /Prev offset of its trailer, -1 when there
+// is none or the section cannot be read, -2 when a subsection is too long.
 int64_t read_xref_section(const FileSpan& file, size_t offset, ObjectList* objects) {
     TextCursor c{file, offset};
-    if (!c.starts("xref")) return -1;
+    if (!c.starts("xref"))
+        return read_xref_stream(file, offset, objects->offsets, &objects->count, kPageTableEntries);
     c.pos += 4;
     for (;;) {
         c.skip_blanks();

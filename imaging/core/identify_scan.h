@@ -64,6 +64,10 @@ int scan_gif_frames(const FileSpan& file, const IdentifyHeader& header, ImageFil
 int scan_tiff_directories(const FileSpan& file, const IdentifyHeader& header, ImageFileInfo* info);
 int scan_ioca_pages(const FileSpan& file, const IdentifyHeader& header, ImageFileInfo* info);
 int scan_pdf_images(const FileSpan& file, const IdentifyHeader& header, ImageFileInfo* info);
+// Reads the cross-reference stream object at `offset` of a PDF file: the offsets of
+// its in-use objects go into `offsets` (while *stored < capacity). Answers its /Prev
+// offset, or -1 when there is none or the object is no cross-reference stream.
+int64_t read_xref_stream(const FileSpan& file, size_t offset, int32_t* offsets, int32_t* stored, int32_t capacity);
 int parse_avi_movie(const FileSpan& file, const IdentifyHeader& header, ImageFileInfo* info);
 int parse_quicktime_movie(const FileSpan& file, const IdentifyHeader& header, ImageFileInfo* info);
 

@@ -97,6 +97,18 @@ TEST(IdentifyCorpus, GifPagesMatchImageMagickFrames) {
     }
 }
 
+// Each PDF sample holds one image object (the corpus notes list the filters of its
+// image XObjects); the newer ones index their objects with cross-reference streams.
+TEST(IdentifyCorpus, PdfSamplesHoldOneImagePageEach) {
+    const auto files = corpus_files("pdf", ".pdf");
+    if (files.empty()) GTEST_SKIP() << "no PDF samples";
+    for (const fs::path& f : files) {
+        const Identified r = identify_path(f);
+        ASSERT_EQ(r.rc, 0) << f;
+        EXPECT_EQ(r.info.page_count, 1) << f;
+    }
+}
+
 struct Packet {
     int64_t pos, size;
 };

@@ -1,6 +1,7 @@
 // Identification of still-image files built byte by byte: the order of the magic
 // number tests, the page scanners and their bounds, and the quick test.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "identify_test_files.h"
 
@@ -449,6 +450,63 @@ TEST(IdentifyPdf, NoStartxrefOrHugeSectionGivesNoPages) {
     const Identified r = identify_bytes(huge.finish(at));
     ASSERT_EQ(r.rc, 0);
     EXPECT_EQ(r.info.page_count, 0);
+}
+
+// A cross-reference stream for `offsets` (object n at index n - first): rows of
+// type (1 byte), offset (4 bytes), generation (1 byte), PNG "Up"-predicted and
+// compressed, or stored plainly.
+std::string xref_stream(const std::vector<int32_t>& offsets, size_t first, bool compressed, const std::string& extra) {
+    std::vector<unsigned char> rows;
+    std::vector<unsigned char> previous(6, 0);
+    for (int32_t offset : offsets) {
+        const unsigned char row[6] = {1, (unsigned char)(offset >> 24), (unsigned char)(offset >> 16),
+                                      (unsigned char)(offset >> 8), (unsigned char)offset, 0};
+        if (compressed) {
+            rows.push_back(2);
+            for (int i = 0; i < 6; ++i) rows.push_back((unsigned char)(row[i] - previous[i]));
+        } else {
+            rows.insert(rows.end(), row, row + 6);
+        }
+        previous.assign(row, row + 6);
+    }
+    std::string data(rows.begin(), rows.end());
+    if (compressed) {
+        std::vector<unsigned char> packed(compressBound(rows.size()));
+        uLongf packed_size = packed.size();
+        compress(packed.data(), &packed_size, rows.data(), rows.size());
+        data.assign(packed.begin(), packed.begin() + packed_size);
+    }
+    std::string dict = "<< /Type /XRef /Index [" + std::to_string(first) + " " + std::to_string(offsets.size()) +
+                       "] /W [1 4 1]" + extra;
+    if (compressed) dict += " /Filter /FlateDecode /DecodeParms << /Columns 6 /Predictor 12 >>";
+    return dict + " /Length " + std::to_string(data.size()) + " >>\nstream\r\n" + data + "\nendstream";
+}
+
+TEST(IdentifyPdf, CrossReferenceStreamsAreRead) {
+    PdfBuilder p;
+    const int32_t image = p.object("<< /Subtype /Image /Filter /DCTDecode >>");
+    p.object("<< /Type /Page >>");
+    const int32_t xref_at = (int32_t)p.b.size();
+    p.offsets.push_back(xref_at);
+    p.b.text("3 0 obj\n" + xref_stream(p.offsets, 1, true, "") + "\nendobj\n");
+    const Identified r = identify_bytes(p.finish(xref_at));
+    ASSERT_EQ(r.rc, 0);
+    EXPECT_EQ(r.pages, (std::vector<int32_t>{image}));
+}
+
+TEST(IdentifyPdf, StreamSectionFollowsItsPreviousTable) {
+    PdfBuilder p;
+    const int32_t old_image = p.object("<< /Subtype /Image /Filter /CCITTFaxDecode >>");
+    const int32_t table = p.xref(0, 1);
+    const int32_t new_image = p.object("<< /Subtype /Image /Filter /FlateDecode >>");
+    const int32_t stream_at = (int32_t)p.b.size();
+    // An uncompressed stream whose length is given by reference.
+    std::string s = xref_stream({new_image}, 2, false, " /Prev " + std::to_string(table));
+    s.replace(s.find("/Length ") + 8, s.find(" >>", s.find("/Length")) - s.find("/Length ") - 8, "9 0 R");
+    p.b.text("3 0 obj\n" + s + "\nendobj\n");
+    const Identified r = identify_bytes(p.finish(stream_at));
+    ASSERT_EQ(r.rc, 0);
+    EXPECT_EQ(r.pages, (std::vector<int32_t>{new_image, old_image}));
 }
 
 // ---- Quick test ------------------------------------------------------------------------------------
