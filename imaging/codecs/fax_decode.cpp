@@ -59,11 +59,10 @@ int enter_row(FaxJob& job, int32_t y) {
     return s == job.strip ? IMG_OK : open_strip(job, s);
 }
 
-int finish_row(FaxJob& job, int32_t y) {
-    const int rc = fax_rows_add(job.out, y, job.cur);
+void finish_row(FaxJob& job, int32_t y, const uint8_t* start) {
+    fax_rows_commit(job.out, y, start, line_end_runs(job.cur, job.width));
     line_close(job.cur, job.width);
     std::swap(job.ref, job.cur);
-    return rc;
 }
 
 // Code 7: rows of runs that add up to the width exactly, each from a byte boundary.
@@ -146,12 +145,13 @@ void end_job(FaxJob& job) {
 int decode_rows(FaxJob& job, const FaxCoding& coding) {
     for (int32_t y = 0; y < job.height; ++y) {
         int rc = enter_row(job, y);
+        uint8_t* start = rc ? nullptr : fax_rows_reserve(job.out, &rc);
         if (rc) return rc;
+        line_begin(job.cur, start);
         const Step step = coding.step(job, y);
         if (step == STEP_END) return IMG_OK;
         if (step == STEP_ERROR) return ERR_DECOMPRESS;
-        rc = finish_row(job, y);
-        if (rc) return rc;
+        finish_row(job, y, start);
     }
     return IMG_OK;
 }

@@ -69,21 +69,61 @@ enum RowResult { ROW_DONE, ROW_EOL, ROW_BAD };
 
 // A line of changing elements: positions where the colour changes, starting white,
 // strictly increasing and below the width; `n` of them, then sentinels at `width`.
+// The line being decoded also writes its runs as it goes (to `out`).
 struct FaxLine {
     int32_t* pos;
     int n;
+    uint8_t* out;       // next run byte of the row
+    uint8_t* last_run;  // where the last run was written
+    int32_t last;       // the last change
 };
 
-// Appends a change at x (x >= the last change). A change at the same place as the
-// last one cancels it (a zero-length run); changes at the width are not stored.
+// One run of the run-length form: a byte below 128, else a 15-bit big-endian value
+// with the top bit set.
+inline uint8_t* put_run(uint8_t* out, int32_t run) {
+    if (run < 128) {
+        *out = (uint8_t)run;
+        return out + 1;
+    }
+    out[0] = (uint8_t)(0x80 | run >> 8);
+    out[1] = (uint8_t)run;
+    return out + 2;
+}
+
+// Starts decoding a row whose runs go to `out`.
+inline void line_begin(FaxLine& line, uint8_t* out) {
+    line.n = 0;
+    line.out = line.last_run = out;
+    line.last = 0;
+}
+
+// Appends a change at x (x >= the last change) and the run that ends there. A change
+// at the same place as the last one cancels it (a zero-length run, which would end
+// the row early in the run-length form); changes at the width are not stored.
 inline void line_push(FaxLine& line, int32_t x, int32_t width) {
     if (x >= width) return;
     if (line.n > 0 && line.pos[line.n - 1] == x) {
         --line.n;
+        line.out = line.last_run;
+        line.last = line.n > 0 ? line.pos[line.n - 1] : 0;
         return;
     }
     line.pos[line.n++] = x;
+    line.last_run = line.out;
+    line.out = put_run(line.out, x - line.last);
+    line.last = x;
 }
+
+// Ends the row's runs: the run to the width, then three zero bytes. Returns the end.
+inline uint8_t* line_end_runs(FaxLine& line, int32_t width) {
+    uint8_t* out = put_run(line.out, width - line.last);
+    out[0] = out[1] = out[2] = 0;
+    return out + 3;
+}
+
+// Bytes a row of `width` pixels can need in the run-length form.
+inline size_t row_runs_bound(int32_t width) { return 2 * ((size_t)width + 2) + 8; }
+
 // Closes a line with the sentinels that the 2-D decoding looks past.
 inline void line_close(FaxLine& line, int32_t width) {
     line.pos[line.n] = width;
@@ -121,8 +161,10 @@ struct FaxRows {
 };
 // Starts a page; `expected` is the expected size of the run data.
 int fax_rows_begin(FaxRows& rb, int32_t width, int32_t height, size_t expected);
-// Stores row y from its changing elements.
-int fax_rows_add(FaxRows& rb, int32_t y, const FaxLine& line);
+// Room for the runs of one more row (grows the buffer); null when out of memory.
+uint8_t* fax_rows_reserve(FaxRows& rb, int* rc);
+// Keeps the runs written from `start` to `end` as row y.
+void fax_rows_commit(FaxRows& rb, int32_t y, const uint8_t* start, const uint8_t* end);
 // Ends the page: rows never added point at one empty row; the row table becomes
 // pointers. Fills `page` (data, data_length, compression 11, ownership 1).
 void fax_rows_finish(FaxRows& rb, PageBitmap* page);

@@ -74,7 +74,6 @@ bool decode_uncompressed(FaxBits& bits, int32_t width, FaxLine& line, int32_t& a
 int fax_decode_run(FaxBits& bits, bool black) { return decode_run(bits, black ? 1 : 0); }
 
 RowResult fax_decode_1d_row(FaxBits& bits, int32_t width, bool exact, FaxLine& line) {
-    line.n = 0;
     int32_t x = 0;
     int colour = 0;
     while (x < width) {
@@ -96,7 +95,6 @@ RowResult fax_decode_1d_row(FaxBits& bits, int32_t width, bool exact, FaxLine& l
 }
 
 RowResult fax_decode_2d_row(FaxBits& bits, int32_t width, const FaxLine& ref, FaxLine& line) {
-    line.n = 0;
     const int32_t* b = ref.pos;
     int32_t a0 = -1;  // before the first pixel
     int colour = 0;
@@ -112,6 +110,15 @@ RowResult fax_decode_2d_row(FaxBits& bits, int32_t width, const FaxLine& ref, Fa
         bits.fill();
         const uint32_t window = bits.peek();
         const FaxModeEntry m = kFaxModes[window >> 25];
+        if (m.mode <= MODE_VL3) {  // vertical modes, the most frequent by far
+            const int32_t a1 = b1 + kFaxVerticalOffset[m.mode];
+            if (a1 < 0 || a1 > width || a1 < a0) return ROW_BAD;
+            bits.skip(m.length);
+            line_push(line, a1, width);
+            a0 = a1;
+            colour ^= 1;
+            continue;
+        }
         switch (m.mode) {
         case MODE_PASS:
             bits.skip(4);
@@ -137,15 +144,8 @@ RowResult fax_decode_2d_row(FaxBits& bits, int32_t width, const FaxLine& ref, Fa
             break;
         case MODE_ZEROS:
             return fax_eol_next(bits) ? ROW_EOL : ROW_BAD;
-        default: {  // vertical modes
-            const int32_t a1 = b1 + kFaxVerticalOffset[m.mode];
-            if (a1 < 0 || a1 > width || a1 < a0) return ROW_BAD;
-            bits.skip(m.length);
-            line_push(line, a1, width);
-            a0 = a1;
-            colour ^= 1;
+        default:
             break;
-        }
         }
     }
     return ROW_DONE;

@@ -7,6 +7,12 @@
 #include "fax_decode.h"
 
 namespace {
+// Pages whose runs are expected to pass kLargeRuns get a block of kHugeBlock: with the
+// memory layer's 64-byte header the mapping is exactly 4 MB, which the native memory
+// layer backs with huge pages (a fresh 400 KB of small pages costs about a millisecond
+// of page faults, more than decoding the page).
+constexpr size_t kLargeRuns = 256u << 10;
+constexpr size_t kHugeBlock = (4u << 20) - 64;
 constexpr uint8_t kRowEnd[3] = {0, 0, 0};
 
 // Moves the page into a buffer of at least `need` bytes.
@@ -23,17 +29,6 @@ int fax_rows_grow(FaxRows& rb, size_t need) {
     return IMG_OK;
 }
 
-// One run: a byte below 128, else a 15-bit big-endian value with the top bit set.
-inline uint8_t* put_run(uint8_t* out, int32_t run) {
-    if (run < 128) {
-        *out = (uint8_t)run;
-        return out + 1;
-    }
-    out[0] = (uint8_t)(0x80 | run >> 8);
-    out[1] = (uint8_t)run;
-    return out + 2;
-}
-
 size_t* row_offsets(FaxRows& rb) { return reinterpret_cast<size_t*>(rb.buf); }
 }  // namespace
 
@@ -46,6 +41,7 @@ int fax_rows_begin(FaxRows& rb, int32_t width, int32_t height, size_t expected) 
     size_t cap;
     if (!checked_add(table + sizeof kRowEnd, std::min<size_t>(expected, kMaxPageBytes / 2), &cap))
         return ERR_MEMORY;
+    if (cap >= kLargeRuns && cap < kHugeBlock) cap = kHugeBlock;
     rb.buf = static_cast<uint8_t*>(mem_alloc(cap));
     if (!rb.buf) return ERR_MEMORY;
     rb.cap = cap;
@@ -55,26 +51,17 @@ int fax_rows_begin(FaxRows& rb, int32_t width, int32_t height, size_t expected) 
     return IMG_OK;
 }
 
-int fax_rows_add(FaxRows& rb, int32_t y, const FaxLine& line) {
-    if (y < 0 || y >= rb.height) return IMG_OK;
-    // Each run takes at most two bytes: n changes give n + 1 runs. The room of the
-    // closing empty row is always kept free.
-    const size_t need = rb.used + 2 * ((size_t)line.n + 1) + 2 * sizeof kRowEnd;
-    if (need > rb.cap) {
-        const int rc = fax_rows_grow(rb, need + need / 2);
-        if (rc) return rc;
-    }
-    row_offsets(rb)[y] = rb.used;
-    uint8_t* out = rb.buf + rb.used;
-    int32_t last = 0;
-    for (int i = 0; i < line.n; ++i) {
-        out = put_run(out, line.pos[i] - last);
-        last = line.pos[i];
-    }
-    out = put_run(out, rb.width - last);
-    std::memcpy(out, kRowEnd, sizeof kRowEnd);
-    rb.used = (size_t)(out + sizeof kRowEnd - rb.buf);
-    return IMG_OK;
+uint8_t* fax_rows_reserve(FaxRows& rb, int* rc) {
+    // The room of the closing empty row is always kept free as well.
+    const size_t need = rb.used + row_runs_bound(rb.width) + sizeof kRowEnd;
+    *rc = need > rb.cap ? fax_rows_grow(rb, need + need / 2) : IMG_OK;
+    return *rc ? nullptr : rb.buf + rb.used;
+}
+
+void fax_rows_commit(FaxRows& rb, int32_t y, const uint8_t* start, const uint8_t* end) {
+    if (y < 0 || y >= rb.height) return;
+    row_offsets(rb)[y] = (size_t)(start - rb.buf);
+    rb.used = (size_t)(end - rb.buf);
 }
 
 void fax_rows_finish(FaxRows& rb, PageBitmap* page) {
