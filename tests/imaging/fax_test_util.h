@@ -151,6 +151,11 @@ inline bool read_tiff_page(const std::string& path, TiffPage& p, int directory =
     return ok;
 }
 
+// Writes `b` with `o` and reads the page back into `ref`.
+inline bool bilevel_tiff_page(const std::string& path, const Bilevel& b, const TiffOptions& o, TiffPage& ref) {
+    return write_bilevel_tiff(path, b, o) && read_tiff_page(path, ref);
+}
+
 // A source page over the raw strips, as the TIFF reader describes a stored page.
 inline PageBitmap source_page(TiffPage& p, int compression) {
     PageBitmap s{};
