@@ -1,0 +1,133 @@
+// The decode pipeline shared by the tool's commands (identify_file, read_page,
+// convert_page) and the PPM writer (Netpbm binary P6) that turns any decoded page
+// into 8-bit RGB rows.
+#include "decode_pipeline.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A result that still refers to the source page's data gets its own copy.
+int own_data(const PageBitmap& source, PageBitmap* result) {
+    if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
+    if (!result->data || result->data_length <= 0) return ERR_PARAMETER;
+    uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)result->data_length));
+    if (!copy) return ERR_MEMORY;
+    const uint8_t* from = result->data + result->data_offset;
+    std::memcpy(copy, from, (size_t)result->data_length);
+    if (result->compression == COMP_RUNS) runs_rebase_rows(copy, from, result->height);
+    result->data = copy;
+    result->data_offset = 0;
+    result->ownership = OWN_ALLOCATED;
+    return IMG_OK;
+}
+
+int read_wanted_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
+    if (info->format != FMT_FLI || page_index <= 0) return read_page(info, page, page_index);
+    for (int i = 0; i <= page_index; ++i)
+        if (int rc = read_page(info, page, i)) return rc;
+    return IMG_OK;
+}
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+Rgb palette_entry(const PageBitmap& p, int index) {
+    if (!p.palette) {
+        const uint8_t v = (uint8_t)(p.bits_per_pixel == 4 ? index * 17 : index);
+        return {v, v, v};
+    }
+    const uint8_t* e = p.palette + 3 * index;
+    return {e[2], e[1], e[0]};
+}
+
+// One stored row of packed pixels in picture order, or null beyond the data.
+const uint8_t* picture_row(const PageBitmap& p, int32_t y) {
+    const int32_t stored = (p.layout & LAYOUT_BOTTOM_UP) ? p.height - 1 - y : y;
+    const size_t at = (size_t)stored * (size_t)p.pitch;
+    const size_t row = (size_t)row_bytes_packed(p.width, p.bits_per_pixel);
+    if (p.pitch <= 0 || at + row > (size_t)p.data_length) return nullptr;
+    return p.data + p.data_offset + at;
+}
+
+void row_to_rgb(const PageBitmap& p, const uint8_t* in, uint8_t* out) {
+    for (int32_t x = 0; x < p.width; ++x, out += 3) {
+        Rgb c{};
+        switch (p.bits_per_pixel) {
+        case 1: {
+            const bool set = (in[x >> 3] >> (7 - (x & 7))) & 1;
+            const uint8_t v = set != (p.black_is_one != 0) ? 255 : 0;
+            c = {v, v, v};
+            break;
+        }
+        case 4: c = palette_entry(p, (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 15); break;
+        case 8: c = palette_entry(p, in[x]); break;
+        case 16: {
+            const unsigned v = in[2 * x] | in[2 * x + 1] << 8;
+            const unsigned r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+            c = {(uint8_t)(r << 3 | r >> 2), (uint8_t)(g << 2 | g >> 4), (uint8_t)(b << 3 | b >> 2)};
+            break;
+        }
+        default: c = {in[3 * x + 2], in[3 * x + 1], in[3 * x]}; break;
+        }
+        out[0] = c.r;
+        out[1] = c.g;
+        out[2] = c.b;
+    }
+}
+
+bool write_rows(FILE* f, const PageBitmap& p) {
+    std::vector<uint8_t> rgb((size_t)p.width * 3);
+    if (std::fprintf(f, "P6\n%d %d\n255\n", p.width, p.height) < 0) return false;
+    for (int32_t y = 0; y < p.height; ++y) {
+        const uint8_t* row = picture_row(p, y);
+        if (!row) return false;
+        row_to_rgb(p, row, rgb.data());
+        if (std::fwrite(rgb.data(), 1, rgb.size(), f) != rgb.size()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int tool_decode_page(const std::string& path, int page_index, int options, PageBitmap* out) {
+    *out = PageBitmap{};
+    ImageFileInfo info{};
+    if (int rc = identify_file(path.c_str(), &info, 0)) return rc;
+    PageBitmap page{};
+    int rc = read_wanted_page(&info, &page, page_index);
+    PageBitmap result{};
+    if (rc == IMG_OK) {
+        result.compression = page.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
+        rc = convert_page(&page, &result, options);
+        if (rc == IMG_OK) rc = own_data(page, &result);
+        if (rc != IMG_OK && result.data) release_page(&result);
+    }
+    release_page(&page);
+    close_file_info(&info);
+    if (rc == IMG_OK) *out = result;
+    return rc;
+}
+
+bool tool_write_ppm(const std::string& path, const PageBitmap& page) {
+    if (page.width <= 0 || page.height <= 0 || !page.data) return false;
+    // Bilevel run-length pages are painted into packed rows first.
+    PageBitmap packed{};
+    const PageBitmap* rows = &page;
+    if (page.compression == COMP_RUNS) {
+        packed.compression = COMP_NONE;
+        if (convert_page(&page, &packed, 0) != IMG_OK) return false;
+        rows = &packed;
+    } else if (page.compression != COMP_NONE) {
+        return false;
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    bool ok = f && write_rows(f, *rows);
+    if (f && std::fclose(f) != 0) ok = false;
+    if (rows == &packed) release_page(&packed);
+    if (!ok && f) std::remove(path.c_str());
+    return ok;
+}
