@@ -28,7 +28,7 @@ bool query(HKEY key, const SettingEntry& e, void* out, DWORD capacity, DWORD* si
 void read_bytes(HKEY key, const SettingEntry& e, Settings& s) {
     BYTE buffer[kLargestValue] = {};
     DWORD size = 0;
-    if (query(key, e, buffer, e.read_size, &size)) std::memcpy(setting_storage(s, e), buffer, size);
+    if (query(key, e, buffer, e.read_size, &size)) store_loaded_value(s, e, buffer, size);
 }
 
 // Text replaces the default whole; embedded NULs (the toolbar names) are kept, and the
@@ -37,13 +37,13 @@ void read_text(HKEY key, const SettingEntry& e, Settings& s) {
     TCHAR buffer[kLargestValue] = {};
     DWORD size = 0;
     if (!query(key, e, buffer, e.read_size * sizeof(TCHAR), &size)) return;
-    char* storage = static_cast<char*>(setting_storage(s, e));
-    std::memset(storage, 0, e.read_size);
     if constexpr (sizeof(TCHAR) == 1) {
-        std::memcpy(storage, buffer, size);
+        store_loaded_value(s, e, buffer, size);
     } else {
-        WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(buffer), static_cast<int>(size / sizeof(TCHAR)),
-                            storage, e.read_size, nullptr, nullptr);
+        char text[kLargestValue] = {};
+        const int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(buffer),
+                                          static_cast<int>(size / sizeof(TCHAR)), text, e.read_size, nullptr, nullptr);
+        store_loaded_value(s, e, text, n > 0 ? n : 0);
     }
 }
 

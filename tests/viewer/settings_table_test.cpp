@@ -220,3 +220,29 @@ TEST(HelpTopics, PagesOfTheSettingsSheet) {
     EXPECT_EQ(help_topic_page(0), nullptr);
     EXPECT_EQ(help_topic_page(18), nullptr);
 }
+
+TEST(SettingsLoad, LoadedValuesReplaceTextAndOverwriteBytesOnlyAsFarAsTheyReach) {
+    Settings s = defaults_for(32, 1024);
+    const SettingEntry* dir = nullptr;
+    const SettingEntry* keys = nullptr;
+    const SettingEntry* delay = nullptr;
+    for (const SettingEntry& e : settings_entries()) {
+        if (std::strcmp(e.name, "CaptureDir") == 0) dir = &e;
+        if (std::strcmp(e.name, "MainKeys") == 0) keys = &e;
+        if (std::strcmp(e.name, "SlideDelay") == 0) delay = &e;
+    }
+    ASSERT_TRUE(dir && keys && delay);
+    store_loaded_value(s, *dir, "C:", 2);  // no NUL stored with it
+    EXPECT_STREQ(s.capture_dir, "C:");
+    const uint8_t two_keys[2] = {79, 79};
+    store_loaded_value(s, *keys, two_keys, 2);
+    EXPECT_EQ(s.main_keys[0], 79);
+    EXPECT_EQ(s.main_keys[2], 7);  // the rest keeps its default
+    const uint32_t delay_value = 5000;
+    uint8_t oversized[8] = {};
+    std::memcpy(oversized, &delay_value, 4);
+    oversized[4] = 0xAA;
+    store_loaded_value(s, *delay, oversized, sizeof oversized);  // never more than its buffer
+    EXPECT_EQ(s.slide_delay, 5000);
+    EXPECT_EQ(s.transition_effect, 1);
+}

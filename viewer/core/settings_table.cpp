@@ -137,6 +137,13 @@ int clamp_custom_view(int percent) {
 
 int animation_period_ms(int rate) { return 1000 / ((rate >= 0 && rate <= kAnimationRateMax ? rate : 4) + 1); }
 
+void store_loaded_value(Settings& s, const SettingEntry& e, const void* data, size_t size) {
+    const size_t n = size < e.read_size ? size : e.read_size;
+    void* storage = setting_storage(s, e);
+    if (e.kind == SettingKind::String || e.kind == SettingKind::Names) std::memset(storage, 0, e.read_size);
+    std::memcpy(storage, data, n);
+}
+
 void settings_set_defaults(Settings& s, const DisplayInfo& display) {
     s = Settings{};
     s.def_view = 40026;

@@ -77,6 +77,11 @@ inline const void* setting_storage(const Settings& s, const SettingEntry& e) {
     return reinterpret_cast<const char*>(&s) + e.offset;
 }
 
+// Puts one value read from storage into its setting: at most `read_size` bytes. Text
+// replaces the old text whole; numbers, fonts and byte arrays are overwritten only as
+// far as the value reaches, like a read into the setting's own buffer.
+void store_loaded_value(Settings& s, const SettingEntry& e, const void* data, size_t size);
+
 // Every setting at its default for this display.
 void settings_set_defaults(Settings& s, const DisplayInfo& display);
 // After loading: decode the option words, end every text within its buffer, and put
