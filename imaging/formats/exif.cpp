@@ -55,13 +55,13 @@ bool rational_at(const TiffBytes& t, uint32_t offset, uint32_t* num, uint32_t* d
 
 // The first value of a SHORT or LONG entry, wherever it is stored.
 bool first_number(const TiffBytes& t, const TiffEntry& e, uint32_t* out) {
-    if (e.type == TIFF_SHORT) {
+    if (e.type == TIFF_TYPE_SHORT) {
         if (e.count <= 2) return (*out = e.field16), true;
         uint16_t v = 0;
         if (!tiff_u16(t, e.field, &v)) return false;
         return (*out = v), true;
     }
-    if (e.type == TIFF_LONG && e.count == 1) return (*out = e.field), true;
+    if (e.type == TIFF_TYPE_LONG && e.count == 1) return (*out = e.field), true;
     return false;
 }
 

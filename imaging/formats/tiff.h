@@ -40,12 +40,12 @@ struct TiffEntry {
 };
 
 enum TiffType {
-    TIFF_BYTE = 1,
-    TIFF_ASCII = 2,
-    TIFF_SHORT = 3,
-    TIFF_LONG = 4,
-    TIFF_RATIONAL = 5,
-    TIFF_SRATIONAL = 10
+    TIFF_TYPE_BYTE = 1,
+    TIFF_TYPE_ASCII = 2,
+    TIFF_TYPE_SHORT = 3,
+    TIFF_TYPE_LONG = 4,
+    TIFF_TYPE_RATIONAL = 5,
+    TIFF_TYPE_SRATIONAL = 10
 };
 
 // Little- or big-endian numbers of a TIFF structure of `size` bytes. Reads that do

@@ -39,11 +39,11 @@ bool tiff_read_entry(const TiffBytes& t, uint64_t offset, TiffEntry* e) {
 uint32_t tiff_entry_value(const TiffEntry& e) {
     if (e.count >= 2) return e.field;
     switch (e.type) {
-    case TIFF_ASCII:
-    case TIFF_LONG:
-    case TIFF_RATIONAL:
-    case TIFF_SRATIONAL: return e.field;
-    case TIFF_SHORT: return e.field16;
+    case TIFF_TYPE_ASCII:
+    case TIFF_TYPE_LONG:
+    case TIFF_TYPE_RATIONAL:
+    case TIFF_TYPE_SRATIONAL: return e.field;
+    case TIFF_TYPE_SHORT: return e.field16;
     default: return 0;
     }
 }
@@ -65,8 +65,8 @@ struct Directory {
     uint32_t tiff_compression = 1;
     uint32_t photometric = 0;
     uint32_t fill_order = 1;
-    uint32_t strip_offset = 0, strip_offset_type = TIFF_LONG, strip_offset_count = 0;
-    uint32_t byte_count = 0, byte_count_type = TIFF_LONG, byte_count_count = 0;
+    uint32_t strip_offset = 0, strip_offset_type = TIFF_TYPE_LONG, strip_offset_count = 0;
+    uint32_t byte_count = 0, byte_count_type = TIFF_TYPE_LONG, byte_count_count = 0;
     uint32_t rows_per_strip = 0;
     uint32_t t4_options = 0, predictor = 1;
     uint32_t colormap = 0;
@@ -109,7 +109,7 @@ uint32_t depth_of(const TiffBytes& t, const TiffEntry& e) {
     if (e.count <= 1) return tiff_entry_value(e);
     if (e.count != 3) return 0;
     uint16_t first = 8;
-    if (e.type == TIFF_SHORT) tiff_u16(t, e.field, &first);  // unreadable: take 8
+    if (e.type == TIFF_TYPE_SHORT) tiff_u16(t, e.field, &first);  // unreadable: take 8
     return first == 8 ? 24 : 0;
 }
 
@@ -119,6 +119,13 @@ void read_resolution(const TiffBytes& t, uint32_t offset, int32_t* dpi) {
     uint32_t num = 0, den = 0;
     if (!tiff_rational(t, offset, &num, &den)) return;
     *dpi = den == 0 ? 0 : (int32_t)std::min<uint32_t>(num / den, INT32_MAX);
+}
+
+// Where a strip list lies: two 16-bit values fit in the entry's value field and are
+// stored there; longer lists lie at the value offset. A single value is the value.
+uint32_t list_at(uint64_t entry_offset, const TiffEntry& e) {
+    if (e.count == 2 && e.type == TIFF_TYPE_SHORT) return (uint32_t)(entry_offset + 8);
+    return tiff_entry_value(e);
 }
 
 void read_entry_into(const TiffBytes& t, uint64_t at, const TiffEntry& e, Directory& d,
@@ -137,18 +144,20 @@ void read_entry_into(const TiffBytes& t, uint64_t at, const TiffEntry& e, Direct
     case 272:
     case 33432: read_text(t, at, e, page->model); break;
     case 273:
-        d.strip_offset = v, d.strip_offset_type = e.type, d.strip_offset_count = e.count;
+        d.strip_offset = list_at(at, e), d.strip_offset_type = e.type, d.strip_offset_count = e.count;
         break;
     case 278: d.rows_per_strip = v; break;
-    case 279: d.byte_count = v, d.byte_count_type = e.type, d.byte_count_count = e.count; break;
+    case 279:
+        d.byte_count = list_at(at, e), d.byte_count_type = e.type, d.byte_count_count = e.count;
+        break;
     case 282: read_resolution(t, v, &page->x_dpi); break;
     case 283: read_resolution(t, v, &page->y_dpi); break;
     case 292: d.t4_options = v; break;
     case 317: d.predictor = v; break;
     case 320: d.colormap = v, d.has_colormap = true; break;
     // A JPEG interchange stream holds the whole page: it replaces the strips.
-    case 513: d.strip_offset = v, d.strip_offset_type = TIFF_LONG, d.strip_offset_count = 1; break;
-    case 514: d.byte_count = v, d.byte_count_type = TIFF_LONG, d.byte_count_count = 1; break;
+    case 513: d.strip_offset = v, d.strip_offset_type = TIFF_TYPE_LONG, d.strip_offset_count = 1; break;
+    case 514: d.byte_count = v, d.byte_count_type = TIFF_TYPE_LONG, d.byte_count_count = 1; break;
     case 999: d.single_strip = true; break;
     case 34665: page->delay_or_exif = (int32_t)v; break;
     default: break;
@@ -171,7 +180,7 @@ int read_entries(const TiffBytes& t, uint32_t dir_offset, Directory& d, PageBitm
 
 // Entry i of a strip list of 16- or 32-bit values at `list`.
 bool list_value(const TiffBytes& t, uint32_t list, uint32_t type, uint32_t i, uint32_t* out) {
-    if (type == TIFF_SHORT) {
+    if (type == TIFF_TYPE_SHORT) {
         uint16_t v = 0;
         if (!tiff_u16(t, (uint64_t)list + 2ull * i, &v)) return false;
         *out = v;
@@ -191,8 +200,8 @@ void clamp_strip(uint64_t size, uint32_t* offset, uint32_t* length) {
 uint32_t readable_strips(const TiffBytes& t, const Directory& d) {
     uint32_t n = std::min(d.strip_offset_count, kMaxStrips);
     if (d.byte_count_count >= 2) n = std::min(n, d.byte_count_count);
-    const uint64_t off_size = d.strip_offset_type == TIFF_SHORT ? 2 : 4;
-    const uint64_t len_size = d.byte_count_type == TIFF_SHORT ? 2 : 4;
+    const uint64_t off_size = d.strip_offset_type == TIFF_TYPE_SHORT ? 2 : 4;
+    const uint64_t len_size = d.byte_count_type == TIFF_TYPE_SHORT ? 2 : 4;
     if (d.strip_offset > t.size || d.byte_count > t.size) return 0;
     n = (uint32_t)std::min<uint64_t>(n, (t.size - d.strip_offset) / off_size);
     if (d.byte_count_count >= 2)
@@ -295,25 +304,28 @@ uint8_t* grey_palette(int depth, bool white_is_zero) {
     return pal;
 }
 
-// A ColorMap value: 16-bit values scale down by 256, but maps written with 8-bit
-// values (all below 256) keep them.
-uint8_t map_value(uint16_t v) { return v < 256 ? (uint8_t)v : (uint8_t)(v >> 8); }
-
 // The 2^depth-entry ColorMap (all red values, then green, then blue) as a blue,
-// green, red palette; null when the map does not lie wholly inside the view.
+// green, red palette; null when the map does not lie wholly inside the view. Maps
+// hold 16-bit values that scale down by 256, except maps written with 8-bit values,
+// recognised by every value being below 256, which are kept as they are. (Judging
+// each value alone would keep the small values of a 16-bit map unscaled.)
 uint8_t* color_map_palette(const TiffBytes& t, uint32_t offset, int depth) {
-    const uint32_t entries = 1u << depth;
-    if (!range_fits(offset, 6ull * entries, t.size)) return nullptr;
+    const uint32_t values = 3u << depth;
+    if (!range_fits(offset, 2ull * values, t.size)) return nullptr;
+    uint16_t map[3 * 256];
+    bool eight_bit = true;
+    for (uint32_t i = 0; i < values; ++i) {
+        tiff_u16(t, offset + 2ull * i, &map[i]);
+        eight_bit = eight_bit && map[i] < 256;
+    }
     uint8_t* pal = static_cast<uint8_t*>(mem_alloc(768));
     if (!pal) return nullptr;
+    const int shift = eight_bit ? 0 : 8;
+    const uint32_t entries = 1u << depth;
     for (uint32_t i = 0; i < entries; ++i) {
-        uint16_t r = 0, g = 0, b = 0;
-        tiff_u16(t, offset + 2ull * i, &r);
-        tiff_u16(t, offset + 2ull * (entries + i), &g);
-        tiff_u16(t, offset + 2ull * (2 * entries + i), &b);
-        pal[3 * i] = map_value(b);
-        pal[3 * i + 1] = map_value(g);
-        pal[3 * i + 2] = map_value(r);
+        pal[3 * i] = (uint8_t)(map[2 * entries + i] >> shift);
+        pal[3 * i + 1] = (uint8_t)(map[entries + i] >> shift);
+        pal[3 * i + 2] = (uint8_t)(map[i] >> shift);
     }
     return pal;
 }

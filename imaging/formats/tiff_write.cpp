@@ -108,19 +108,19 @@ void add_description(Layout& l, const PageBitmap* p) {
     if (len == 0) return;
     const uint32_t count = (uint32_t)len + 1;
     if (count <= 4) {
-        OutEntry e{270, TIFF_ASCII, count, 0, false, {}, true};
+        OutEntry e{270, TIFF_TYPE_ASCII, count, 0, false, {}, true};
         std::memcpy(e.inline_bytes, p->description, len);
         l.entries[l.count++] = e;
         return;
     }
-    l.add(270, TIFF_ASCII, count, l.block.add(p->description, len + 1, 1), true);
+    l.add(270, TIFF_TYPE_ASCII, count, l.block.add(p->description, len + 1, 1), true);
 }
 
 void add_bits_per_sample(Layout& l, const PageBitmap* p) {
-    if (p->bits_per_pixel != 24) return l.add(258, TIFF_LONG, 1, (uint32_t)p->bits_per_pixel);
+    if (p->bits_per_pixel != 24) return l.add(258, TIFF_TYPE_LONG, 1, (uint32_t)p->bits_per_pixel);
     uint8_t eights[12] = {};
     for (int i = 0; i < 3; ++i) put32(eights + 4 * i, 8);
-    l.add(258, TIFF_LONG, 3, l.block.add(eights, sizeof eights, 4), true);
+    l.add(258, TIFF_TYPE_LONG, 3, l.block.add(eights, sizeof eights, 4), true);
 }
 
 // StripOffsets: one strip, or for a compressed page kept in several strips the lists
@@ -129,10 +129,10 @@ void add_strip_offsets(Layout& l, const PageBitmap* p) {
     if (p->compression != COMP_NONE && p->strip_count > 1 && p->strip_offsets && p->strip_lengths) {
         l.strips = (uint32_t)p->strip_count;
         l.strip_list = l.block.add(nullptr, 4ull * l.strips, 4);
-        l.add(273, TIFF_LONG, l.strips, l.strip_list, true);
+        l.add(273, TIFF_TYPE_LONG, l.strips, l.strip_list, true);
         return;
     }
-    l.add(273, TIFF_LONG, 1, 0);  // set when the data's position is known
+    l.add(273, TIFF_TYPE_LONG, 1, 0);  // set when the data's position is known
 }
 
 void add_strip_byte_counts(Layout& l, const PageBitmap* p) {
@@ -140,10 +140,10 @@ void add_strip_byte_counts(Layout& l, const PageBitmap* p) {
         l.length_list = l.block.add(nullptr, 4ull * l.strips, 4);
         for (uint32_t i = 0; i < l.strips && l.block.ok; ++i)
             put32(l.block.data + l.length_list + 4 * i, p->strip_lengths[i]);
-        l.add(279, TIFF_LONG, l.strips, l.length_list, true);
+        l.add(279, TIFF_TYPE_LONG, l.strips, l.length_list, true);
         return;
     }
-    l.add(279, TIFF_LONG, 1, image_bytes(p));
+    l.add(279, TIFF_TYPE_LONG, 1, image_bytes(p));
 }
 
 void add_resolutions(Layout& l, const PageBitmap* p) {
@@ -153,8 +153,8 @@ void add_resolutions(Layout& l, const PageBitmap* p) {
     put32(r + 8, (uint32_t)std::max(p->y_dpi, 0));
     put32(r + 12, 1);
     const uint32_t at = l.block.add(r, sizeof r, 4);
-    l.add(282, TIFF_RATIONAL, 1, at, true);
-    l.add(283, TIFF_RATIONAL, 1, at + 8, true);
+    l.add(282, TIFF_TYPE_RATIONAL, 1, at, true);
+    l.add(283, TIFF_TYPE_RATIONAL, 1, at + 8, true);
 }
 
 // ColorMap: all red values, then green, then blue. Each palette byte v becomes the
@@ -170,28 +170,28 @@ void add_color_map(Layout& l, const PageBitmap* p) {
             put16(map + 2 * (c * entries + i), (uint32_t)v * 257);
         }
     }
-    l.add(320, TIFF_SHORT, 3 * entries, l.block.add(map, 6ull * entries, 2), true);
+    l.add(320, TIFF_TYPE_SHORT, 3 * entries, l.block.add(map, 6ull * entries, 2), true);
 }
 
 void build_entries(Layout& l, const PageBitmap* p, uint16_t tiff_compression) {
     const int depth = p->bits_per_pixel;
-    l.add(254, TIFF_LONG, 1, 0);
-    l.add(256, TIFF_LONG, 1, (uint32_t)p->width);
-    l.add(257, TIFF_LONG, 1, (uint32_t)p->height);
+    l.add(254, TIFF_TYPE_LONG, 1, 0);
+    l.add(256, TIFF_TYPE_LONG, 1, (uint32_t)p->width);
+    l.add(257, TIFF_TYPE_LONG, 1, (uint32_t)p->height);
     add_description(l, p);  // its text opens the value block
     add_bits_per_sample(l, p);
-    l.add(259, TIFF_LONG, 1, tiff_compression);
-    l.add(262, TIFF_LONG, 1, photometric_of(p));
-    l.add(266, TIFF_LONG, 1, p->fill_order == 0 || p->fill_order == 1 ? (uint32_t)p->fill_order + 1 : 1);
+    l.add(259, TIFF_TYPE_LONG, 1, tiff_compression);
+    l.add(262, TIFF_TYPE_LONG, 1, photometric_of(p));
+    l.add(266, TIFF_TYPE_LONG, 1, p->fill_order == 0 || p->fill_order == 1 ? (uint32_t)p->fill_order + 1 : 1);
     add_strip_offsets(l, p);
-    l.add(277, TIFF_LONG, 1, depth == 24 ? 3 : 1);
-    l.add(278, TIFF_LONG, 1, l.strips > 1 ? (uint32_t)p->rows_per_strip : (uint32_t)p->height);
+    l.add(277, TIFF_TYPE_LONG, 1, depth == 24 ? 3 : 1);
+    l.add(278, TIFF_TYPE_LONG, 1, l.strips > 1 ? (uint32_t)p->rows_per_strip : (uint32_t)p->height);
     add_strip_byte_counts(l, p);
     add_resolutions(l, p);
-    if (p->compression == COMP_G3_2D) l.add(292, TIFF_LONG, 1, 1);
-    l.add(296, TIFF_LONG, 1, 2);
+    if (p->compression == COMP_G3_2D) l.add(292, TIFF_TYPE_LONG, 1, 1);
+    l.add(296, TIFF_TYPE_LONG, 1, 2);
     if (depth == 4 || depth == 8) add_color_map(l, p);
-    l.add(33432, TIFF_ASCII, kNoticeField, l.block.add(kNotice, kNoticeField, 1), true);
+    l.add(33432, TIFF_TYPE_ASCII, kNoticeField, l.block.add(kNotice, kNoticeField, 1), true);
     std::sort(l.entries, l.entries + l.count,
               [](const OutEntry& a, const OutEntry& b) { return a.tag < b.tag; });
 }
@@ -225,7 +225,7 @@ size_t encode_directory(const Layout& l, uint8_t* out) {
         put16(e + 2, x.type);
         put32(e + 4, x.count);
         if (x.is_inline) std::memcpy(e + 8, x.inline_bytes, 4);
-        else if (x.type == TIFF_SHORT && x.count == 1) put32(e + 8, x.value & 0xFFFF);
+        else if (x.type == TIFF_TYPE_SHORT && x.count == 1) put32(e + 8, x.value & 0xFFFF);
         else put32(e + 8, x.value);
     }
     put32(e, 0);

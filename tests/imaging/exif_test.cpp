@@ -30,7 +30,7 @@ uint32_t add_directory(TiffBuilder& b, const std::vector<RawEntry>& entries,
         b.put16(d, e.tag);
         b.put16(d, e.type);
         b.put32(d, e.count);
-        if (e.type == TIFF_SHORT && e.count == 1) {
+        if (e.type == TIFF_TYPE_SHORT && e.count == 1) {
             b.put16(d, (uint16_t)e.field);
             b.put16(d, 0);
         } else {
@@ -41,7 +41,7 @@ uint32_t add_directory(TiffBuilder& b, const std::vector<RawEntry>& entries,
     return b.blob(d);
 }
 
-RawEntry rational(TiffBuilder& b, uint16_t tag, uint32_t num, uint32_t den, uint16_t type = TIFF_RATIONAL) {
+RawEntry rational(TiffBuilder& b, uint16_t tag, uint32_t num, uint32_t den, uint16_t type = TIFF_TYPE_RATIONAL) {
     return {tag, type, 1, b.blob_longs({num, den})};
 }
 
@@ -62,8 +62,8 @@ TEST(Exif, CameraFieldsInBothByteOrders) {
         TiffBuilder b(big);
         const uint32_t dir = add_directory(
             b, {rational(b, 33434, 1, 250), rational(b, 33437, 28, 10),
-                {34855, TIFF_SHORT, 1, 200}, rational(b, 37380, (uint32_t)-2, 3, TIFF_SRATIONAL),
-                {40962, TIFF_SHORT, 1, 1600}, {40963, TIFF_LONG, 1, 1200}});
+                {34855, TIFF_TYPE_SHORT, 1, 200}, rational(b, 37380, (uint32_t)-2, 3, TIFF_TYPE_SRATIONAL),
+                {40962, TIFF_TYPE_SHORT, 1, 1600}, {40963, TIFF_TYPE_LONG, 1, 1200}});
         const std::vector<uint8_t> block = b.build();
         Camera c;
         EXPECT_EQ(c.read(block, dir, big), 0);
@@ -79,7 +79,7 @@ TEST(Exif, CameraFieldsInBothByteOrders) {
 TEST(Exif, LongExposureAndZeroDivisors) {
     TiffBuilder b(false);
     const uint32_t dir = add_directory(
-        b, {rational(b, 33434, 2, 1), rational(b, 33437, 28, 0), rational(b, 37380, 1, 0, TIFF_SRATIONAL)});
+        b, {rational(b, 33434, 2, 1), rational(b, 33437, 28, 0), rational(b, 37380, 1, 0, TIFF_TYPE_SRATIONAL)});
     Camera c;
     c.read(b.build(), dir, false);
     EXPECT_EQ(c.page.shutter_speed, 0);  // 2 s: 1/2 truncates to 0
@@ -97,8 +97,8 @@ TEST(Exif, OffsetsAreCheckedAgainstTheBlockAndTheRationalLimit) {
     b.blob(std::vector<uint8_t>(33000, 0));
     const RawEntry far = rational(b, 33437, 28, 10);  // beyond offset 32,767
     ASSERT_GT(far.field, 32767u);
-    const uint32_t dir = add_directory(b, {far, {33434, TIFF_RATIONAL, 1, 0x7FFFFFF0},
-                                           {37380, TIFF_SRATIONAL, 1, 32764}, {34855, TIFF_SHORT, 5, 0x7FFFFFF0}});
+    const uint32_t dir = add_directory(b, {far, {33434, TIFF_TYPE_RATIONAL, 1, 0x7FFFFFF0},
+                                           {37380, TIFF_TYPE_SRATIONAL, 1, 32764}, {34855, TIFF_TYPE_SHORT, 5, 0x7FFFFFF0}});
     std::vector<uint8_t> block = b.build();
     Camera c;
     EXPECT_EQ(c.read(block, dir, false), 0);
@@ -108,7 +108,7 @@ TEST(Exif, OffsetsAreCheckedAgainstTheBlockAndTheRationalLimit) {
 
     // A rational below the limit but cut by the end of a short block is not read.
     TiffBuilder s(false);
-    const uint32_t sdir = add_directory(s, {{33434, TIFF_RATIONAL, 1, 0}});
+    const uint32_t sdir = add_directory(s, {{33434, TIFF_TYPE_RATIONAL, 1, 0}});
     std::vector<uint8_t> small = s.build();
     const uint32_t last = (uint32_t)small.size() - 4;
     small[sdir + 2 + 8] = (uint8_t)last;
@@ -125,8 +125,8 @@ TEST(Exif, OffsetsAreCheckedAgainstTheBlockAndTheRationalLimit) {
 
 TEST(Exif, DirectoryOfMoreThan64EntriesIsNotRead) {
     TiffBuilder b(true);
-    std::vector<RawEntry> entries(65, RawEntry{40000, TIFF_SHORT, 1, 0});
-    entries[0] = {34855, TIFF_SHORT, 1, 400};
+    std::vector<RawEntry> entries(65, RawEntry{40000, TIFF_TYPE_SHORT, 1, 0});
+    entries[0] = {34855, TIFF_TYPE_SHORT, 1, 400};
     const uint32_t dir = add_directory(b, entries);
     Camera c;
     c.read(b.build(), dir, true);
@@ -139,9 +139,9 @@ std::vector<uint8_t> canon_block(bool big, uint16_t code, bool with_iso, uint32_
     std::vector<uint16_t> settings(24, 0);
     settings[16] = code;
     const uint32_t array = b.blob_shorts(settings);
-    const uint32_t note = add_directory(b, {{4, TIFF_SHORT, 2, 0}, {1, TIFF_SHORT, 24, array}});
+    const uint32_t note = add_directory(b, {{4, TIFF_TYPE_SHORT, 2, 0}, {1, TIFF_TYPE_SHORT, 24, array}});
     std::vector<RawEntry> exif = {{37500, 7, 60, note}};
-    if (with_iso) exif.push_back({34855, TIFF_SHORT, 1, 64});
+    if (with_iso) exif.push_back({34855, TIFF_TYPE_SHORT, 1, 64});
     *dir = add_directory(b, exif);
     return b.build();
 }
@@ -173,7 +173,7 @@ TEST(Exif, NikonMakerNotes) {
     std::vector<uint8_t> field;
     old_b.put16(field, 0);
     old_b.put16(field, 200);
-    const uint32_t old_note = add_directory(old_b, {{1, 7, 4, 0}, {2, TIFF_SHORT, 2, (uint32_t)field[0] |
+    const uint32_t old_note = add_directory(old_b, {{1, 7, 4, 0}, {2, TIFF_TYPE_SHORT, 2, (uint32_t)field[0] |
                                                                       field[1] << 8 | field[2] << 16 |
                                                                       field[3] << 24}});
     const uint32_t old_dir = add_directory(old_b, {{37500, 7, 40, old_note}});
@@ -187,7 +187,7 @@ TEST(Exif, NikonMakerNotes) {
         for (auto [code, iso] : std::map<uint16_t, int>{{0, 80}, {2, 160}, {4, 320}, {5, 100}, {3, -1}}) {
             TiffBuilder b(big);
             const std::vector<uint8_t> header = {'N', 'i', 'k', 'o', 'n', 0, 1, 0};
-            const uint32_t note = add_directory(b, {{6, TIFF_SHORT, 1, code}}, header);
+            const uint32_t note = add_directory(b, {{6, TIFF_TYPE_SHORT, 1, code}}, header);
             const uint32_t dir = add_directory(b, {{37500, 7, 40, note}});
             const std::vector<uint8_t> block = b.build();
             Camera corp("NIKON CORPORATION");  // not the old family: the header decides
@@ -200,7 +200,7 @@ TEST(Exif, NikonMakerNotes) {
 // The TIFF structure of an Exif APP1 segment: IFD0 with texts and the Exif pointer.
 std::vector<uint8_t> exif_segment(bool big) {
     TiffBuilder b(big);
-    const uint32_t exif = add_directory(b, {rational(b, 33434, 10, 600), {40962, TIFF_LONG, 1, 640}});
+    const uint32_t exif = add_directory(b, {rational(b, 33434, 10, 600), {40962, TIFF_TYPE_LONG, 1, 640}});
     b.ascii(271, "Canon");
     b.ascii(272, "Test Model");
     b.longs(34665, {exif});

@@ -25,9 +25,9 @@ std::vector<uint8_t> tiff_with_exif(bool big) {
     const uint32_t aperture = b.blob_longs({56, 10});
     std::vector<uint8_t> dir;
     b.put16(dir, 3);
-    for (auto [tag, type, value] : {std::tuple{33434, TIFF_RATIONAL, exposure},
-                                   std::tuple{33437, TIFF_RATIONAL, aperture},
-                                   std::tuple{34855, TIFF_LONG, 400u}}) {
+    for (auto [tag, type, value] : {std::tuple{33434, TIFF_TYPE_RATIONAL, exposure},
+                                   std::tuple{33437, TIFF_TYPE_RATIONAL, aperture},
+                                   std::tuple{34855, TIFF_TYPE_LONG, 400u}}) {
         b.put16(dir, (uint16_t)tag);
         b.put16(dir, (uint16_t)type);
         b.put32(dir, 1);

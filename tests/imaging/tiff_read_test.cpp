@@ -27,19 +27,21 @@ std::vector<uint8_t> simple_page(bool big, uint32_t width, uint32_t height, uint
     return b.build();
 }
 
+// Reads the first directory of its own copy of the bytes, which the page borrows.
 struct ReadPage {
+    std::vector<uint8_t> bytes;
     PageBitmap page;
     int rc;
-    explicit ReadPage(const std::vector<uint8_t>& bytes) { rc = tiff_read_bytes(bytes, &page); }
+    explicit ReadPage(std::vector<uint8_t> b) : bytes(std::move(b)) { rc = tiff_read_bytes(bytes, &page); }
     ~ReadPage() { release_page(&page); }
 };
 
 TEST(TiffRead, ValueReadersFollowTheEntryType) {
-    TiffEntry e{256, TIFF_SHORT, 1, 0x12345678, 0x1234};
+    TiffEntry e{256, TIFF_TYPE_SHORT, 1, 0x12345678, 0x1234};
     EXPECT_EQ(tiff_entry_value(e), 0x1234u);
-    e.type = TIFF_LONG;
+    e.type = TIFF_TYPE_LONG;
     EXPECT_EQ(tiff_entry_value(e), 0x12345678u);
-    e.type = TIFF_BYTE;
+    e.type = TIFF_TYPE_BYTE;
     EXPECT_EQ(tiff_entry_value(e), 0u);
     e.count = 3;  // several values: the field is their offset, whatever the type
     EXPECT_EQ(tiff_entry_value(e), 0x12345678u);
@@ -122,7 +124,7 @@ TEST(TiffRead, TextRunningPastTheFileIsCut) {
     b.longs(257, {1});
     std::vector<uint8_t> bytes;
     {
-        b.entry(270, TIFF_ASCII, 100, 0);  // offset patched below
+        b.entry(270, TIFF_TYPE_ASCII, 100, 0);  // offset patched below
         bytes = b.build();
     }
     // Point the text at the last 3 bytes of the file.
@@ -215,7 +217,7 @@ std::vector<uint8_t> palette_page(bool big, const std::vector<uint16_t>& map, bo
     b.longs(273, {at});
     b.longs(279, {1});
     if (map_in_file) b.shorts(320, map);
-    else b.entry(320, TIFF_SHORT, (uint32_t)map.size(), 0x7FFFFFF0);
+    else b.entry(320, TIFF_TYPE_SHORT, (uint32_t)map.size(), 0x7FFFFFF0);
     return b.build();
 }
 
@@ -224,7 +226,7 @@ TEST(TiffRead, ColorMapBecomesBlueGreenRedPalette) {
     map[1] = 0xFF00;        // red of entry 1
     map[16 + 1] = 0x8000;   // green of entry 1
     map[32 + 1] = 0x1234;   // blue of entry 1
-    map[2] = 200;           // an 8-bit value is kept as it is
+    map[2] = 200;           // small values of a 16-bit map scale down as well
     for (bool big : {false, true}) {
         ReadPage r(palette_page(big, map));
         ASSERT_EQ(r.rc, 0);
@@ -232,8 +234,17 @@ TEST(TiffRead, ColorMapBecomesBlueGreenRedPalette) {
         EXPECT_EQ(r.page.palette[3], 0x12);
         EXPECT_EQ(r.page.palette[4], 0x80);
         EXPECT_EQ(r.page.palette[5], 0xFF);
-        EXPECT_EQ(r.page.palette[8], 200);
+        EXPECT_EQ(r.page.palette[8], 0);
     }
+    // A map written with 8-bit values (all below 256) keeps them.
+    std::vector<uint16_t> small(48, 0);
+    for (int i = 0; i < 48; ++i) small[i] = (uint16_t)(5 * i);
+    ReadPage eight(palette_page(false, small));
+    ASSERT_NE(eight.page.palette, nullptr);
+    EXPECT_EQ(eight.page.palette[3 * 2], 5 * (32 + 2));
+    EXPECT_EQ(eight.page.palette[3 * 2 + 1], 5 * (16 + 2));
+    EXPECT_EQ(eight.page.palette[3 * 2 + 2], 5 * 2);
+
     ReadPage outside(palette_page(false, map, false));
     ASSERT_EQ(outside.rc, 0);
     ASSERT_NE(outside.page.palette, nullptr);
@@ -268,18 +279,21 @@ std::vector<uint8_t> striped_page(bool big, bool short_lists, int strips, uint16
 }
 
 TEST(TiffRead, StripTablesInBothListWidths) {
-    for (bool short_lists : {false, true}) {
-        for (bool big : {false, true}) {
-            const std::vector<uint8_t> bytes = striped_page(big, short_lists, 3);
-            ReadPage r(bytes);
-            ASSERT_EQ(r.rc, 0);
-            ASSERT_EQ(r.page.strip_count, 3);
-            EXPECT_EQ(r.page.data_offset, 0);
-            EXPECT_EQ(r.page.data_length, 6);
-            EXPECT_EQ(r.page.rows_per_strip, 1);
-            for (int i = 0; i < 3; ++i) {
-                EXPECT_EQ(r.page.strip_lengths[i], 2u);
-                EXPECT_EQ(bytes[r.page.strip_offsets[i]], 16 * i);
+    // Two 16-bit values lie in the entry's value field itself; longer lists elsewhere.
+    for (int strips : {2, 3}) {
+        for (bool short_lists : {false, true}) {
+            for (bool big : {false, true}) {
+                const std::vector<uint8_t> bytes = striped_page(big, short_lists, strips);
+                ReadPage r(bytes);
+                ASSERT_EQ(r.rc, 0) << strips << short_lists << big;
+                ASSERT_EQ(r.page.strip_count, strips);
+                EXPECT_EQ(r.page.data_offset, 0);
+                EXPECT_EQ(r.page.data_length, 2 * strips);
+                EXPECT_EQ(r.page.rows_per_strip, 1);
+                for (int i = 0; i < strips; ++i) {
+                    EXPECT_EQ(r.page.strip_lengths[i], 2u);
+                    EXPECT_EQ(bytes[r.page.strip_offsets[i]], 16 * i);
+                }
             }
         }
     }
@@ -312,8 +326,8 @@ TEST(TiffRead, StripListsLongerThanTheFileAreCutToWhatItHolds) {
     b.longs(256, {2});
     b.longs(257, {2});
     b.shorts(258, {8});
-    b.entry(273, TIFF_LONG, 1000000, offsets);
-    b.entry(279, TIFF_LONG, 1000000, counts);
+    b.entry(273, TIFF_TYPE_LONG, 1000000, offsets);
+    b.entry(279, TIFF_TYPE_LONG, 1000000, counts);
     std::vector<uint8_t> bytes = b.build();
     ReadPage r(bytes);
     ASSERT_EQ(r.rc, 0);
@@ -427,7 +441,7 @@ TEST(TiffRead, ResolutionsExifPointerAndEntryCount) {
     TiffBuilder end(false);
     end.longs(256, {1});
     end.longs(257, {1});
-    end.entry(282, TIFF_RATIONAL, 1, 0);
+    end.entry(282, TIFF_TYPE_RATIONAL, 1, 0);
     std::vector<uint8_t> bytes = end.build();
     const uint32_t dir = tiff_first_directory(bytes);
     const uint32_t at = (uint32_t)bytes.size();

@@ -45,7 +45,7 @@ public:
     // first 16 bits).
     void entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t field) {
         std::vector<uint8_t> f;
-        if (type == TIFF_SHORT && count == 1) {
+        if (type == TIFF_TYPE_SHORT && count == 1) {
             put16(f, (uint16_t)field);
             put16(f, 0);
         } else {
@@ -57,29 +57,29 @@ public:
         entries_.push_back({tag, type, count, {field[0], field[1], field[2], field[3]}});
     }
     void shorts(uint16_t tag, const std::vector<uint16_t>& v) {
-        if (v.size() == 1) return entry(tag, TIFF_SHORT, 1, v[0]);
+        if (v.size() == 1) return entry(tag, TIFF_TYPE_SHORT, 1, v[0]);
         if (v.size() == 2) {
             std::vector<uint8_t> f;
             put16(f, v[0]);
             put16(f, v[1]);
-            return entry_bytes(tag, TIFF_SHORT, 2, f.data());
+            return entry_bytes(tag, TIFF_TYPE_SHORT, 2, f.data());
         }
-        entry(tag, TIFF_SHORT, (uint32_t)v.size(), blob_shorts(v));
+        entry(tag, TIFF_TYPE_SHORT, (uint32_t)v.size(), blob_shorts(v));
     }
     void longs(uint16_t tag, const std::vector<uint32_t>& v) {
-        if (v.size() == 1) return entry(tag, TIFF_LONG, 1, v[0]);
-        entry(tag, TIFF_LONG, (uint32_t)v.size(), blob_longs(v));
+        if (v.size() == 1) return entry(tag, TIFF_TYPE_LONG, 1, v[0]);
+        entry(tag, TIFF_TYPE_LONG, (uint32_t)v.size(), blob_longs(v));
     }
     void ascii(uint16_t tag, const std::string& text) {
         std::vector<uint8_t> b(text.begin(), text.end());
         b.push_back(0);
         if (b.size() <= 4) {
             b.resize(4, 0);
-            return entry_bytes(tag, TIFF_ASCII, (uint32_t)text.size() + 1, b.data());
+            return entry_bytes(tag, TIFF_TYPE_ASCII, (uint32_t)text.size() + 1, b.data());
         }
-        entry(tag, TIFF_ASCII, (uint32_t)b.size(), blob(b));
+        entry(tag, TIFF_TYPE_ASCII, (uint32_t)b.size(), blob(b));
     }
-    void rational(uint16_t tag, uint32_t num, uint32_t den, uint16_t type = TIFF_RATIONAL) {
+    void rational(uint16_t tag, uint32_t num, uint32_t den, uint16_t type = TIFF_TYPE_RATIONAL) {
         entry(tag, type, 1, blob_longs({num, den}));
     }
 
