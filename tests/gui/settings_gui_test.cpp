@@ -222,6 +222,73 @@ TEST(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
     EXPECT_TRUE(again.wait_for_exit(10000, &code));
 }
 
+void write_setting_bytes(const char* name, const std::string& bytes) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
+// "Reset Defaults" restores only the binding array shown.
+TEST(SettingsGui, ButtonsPageResetsTheShownBindings) {
+    delete_settings_key();
+    write_setting_dword("LastPrefPage", 6);
+    const std::string unbound = std::string(13, '\x4f') + std::string(243, '\0');
+    write_setting_bytes("MainKeys", unbound);
+    write_setting_bytes("FullscreenKeys", unbound);
+    GlimraProcess app;
+    HWND main = start_glimra(app);
+    ASSERT_NE(main, nullptr);
+    HWND sheet = open_settings(app, main);
+    ASSERT_NE(sheet, nullptr);
+    HWND buttons = current_page(sheet);
+    EXPECT_TRUE(checked(buttons, IDC_KEYS_MAIN));
+    EXPECT_EQ(SendDlgItemMessageA(buttons, IDC_KEYS_LIST, LVM_GETITEMCOUNT, 0, 0), 13);
+    EXPECT_EQ(SendDlgItemMessageA(buttons, IDC_KEYS_COMMANDS, LB_GETCOUNT, 0, 0), 80);
+    SendDlgItemMessageA(buttons, IDC_KEYS_RESET, BM_CLICK, 0, 0);
+    close_sheet_and_exit(app, main, sheet, PSBTN_OK);
+
+    EXPECT_EQ(setting_bytes("MainKeys", REG_BINARY).substr(0, 13),
+              std::string("\x2e\x2f\x07\x08\x28\x34\x0e\x21\x04\x06\x02\x03\x2b", 13));
+    EXPECT_EQ(setting_bytes("FullscreenKeys", REG_BINARY), unbound);
+}
+
+// Track-bar moves are stored at once, so they outlast a Cancel; "Reset" gives 128.
+TEST(SettingsGui, GammaPageStoresEveryMove) {
+    delete_settings_key();
+    write_setting_dword("Gamma", 10);
+    write_setting_dword("Brightness", 20);
+    write_setting_dword("LastPrefPage", 7);
+    GlimraProcess app;
+    HWND main = start_glimra(app);
+    ASSERT_NE(main, nullptr);
+    HWND sheet = open_settings(app, main);
+    ASSERT_NE(sheet, nullptr);
+    HWND gamma = current_page(sheet);
+    HWND gamma_bar = GetDlgItem(gamma, IDC_GAMMA_GAMMA);
+    HWND brightness_bar = GetDlgItem(gamma, IDC_GAMMA_BRIGHTNESS);
+    EXPECT_EQ(SendMessageA(gamma_bar, TBM_GETPOS, 0, 0), 10);
+    EXPECT_EQ(SendMessageA(brightness_bar, TBM_GETPOS, 0, 0), 20);
+    SendMessageA(gamma_bar, TBM_SETPOS, TRUE, 200);
+    SendMessageA(gamma, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 200), reinterpret_cast<LPARAM>(gamma_bar));
+    close_sheet_and_exit(app, main, sheet, PSBTN_CANCEL);
+    EXPECT_EQ(setting("Gamma"), 200u);
+    EXPECT_EQ(setting("Brightness"), 20u);
+
+    GlimraProcess again;
+    main = start_glimra(again);
+    ASSERT_NE(main, nullptr);
+    sheet = open_settings(again, main);
+    ASSERT_NE(sheet, nullptr);
+    gamma = current_page(sheet);
+    SendDlgItemMessageA(gamma, IDC_GAMMA_RESET, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendDlgItemMessageA(gamma, IDC_GAMMA_GAMMA, TBM_GETPOS, 0, 0), 128);
+    close_sheet_and_exit(again, main, sheet, PSBTN_CANCEL);
+    EXPECT_EQ(setting("Gamma"), 128u);
+    EXPECT_EQ(setting("Brightness"), 128u);
+}
+
 // Every page opens from its dialog resource. With GLIMRA_SCREENSHOT_DIR set, each
 // page is also saved there as "settings-<n>.bmp" for a look at the layout.
 TEST(SettingsGui, EveryPageOpens) {
