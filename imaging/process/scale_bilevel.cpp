@@ -5,6 +5,7 @@
 // each 2 x 2 cell into one of five 4-bit grey levels by its count of white pixels.
 #include <array>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imaging.h"
