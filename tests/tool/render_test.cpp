@@ -143,3 +143,23 @@ TEST(RenderTool, ArgumentErrors) {
     EXPECT_EQ(render(tmp, bmp, "--size 4,4 --angle 45", &err).width, 0);
     EXPECT_FALSE(fs::exists(tmp / "out.ppm"));
 }
+
+TEST(RenderTool, PcxWrittenByImageMagickRendersLikeItsBmp) {
+    SKIP_WITHOUT_PROGRAM("convert");
+    TempDir tmp;
+    const auto bmp = make_bmp(12, 9, 24, gradient);
+    write_bytes(tmp / "src.bmp", bmp);
+    const fs::path pcx = tmp / "src.pcx", out = tmp / "pcx.ppm";
+    ASSERT_EQ(run_command("convert '" + (tmp / "src.bmp").string() + "' '" + pcx.string() + "'"), 0);
+    const std::string options = " --size 5,4 --angle 270 --flags 8 --tone 100,140";
+    std::string err;
+    ASSERT_EQ(run_command("'" + tool_path().string() + "' render '" + pcx.string() + "'" + options + " -o '" +
+                              out.string() + "'",
+                          nullptr, &err),
+              0)
+        << err;
+    const Picture from_pcx = read_ppm(out);
+    const Picture from_bmp = render(tmp, bmp, options);
+    ASSERT_EQ(from_pcx.width, 5);
+    EXPECT_EQ(from_pcx.rgb, from_bmp.rgb);
+}
