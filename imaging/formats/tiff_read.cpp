@@ -369,7 +369,7 @@ int resolve_colour(const TiffBytes& t, const Directory& d, PageBitmap* page) {
     return IMG_OK;
 }
 
-// ---- Owned copy of 24-bit pages ------------------------------------------------
+// ---- Owned copies of uncompressed pages -----------------------------------------
 
 // Copies `length` bytes at `from` of the view to `to` of the buffer, as far as both go.
 size_t copy_piece(const TiffBytes& t, uint64_t from, uint64_t length, uint8_t* buf, size_t size,
@@ -380,10 +380,11 @@ size_t copy_piece(const TiffBytes& t, uint64_t from, uint64_t length, uint8_t* b
     return n;
 }
 
-// Concatenates the strips of an uncompressed 24-bit page into an owned buffer of
-// pitch x height bytes and turns its pixels from red-green-blue into blue-green-red.
-// The strip tables then describe where each strip landed in the new buffer.
-int own_rgb_page(const TiffBytes& t, PageBitmap* page) {
+// Concatenates the strips of an uncompressed page into an owned buffer of pitch x
+// height bytes (zeros where the file holds less) and turns 24-bit pixels from
+// red-green-blue into blue-green-red. The strip tables then describe where each strip
+// landed in the new buffer.
+int own_page_copy(const TiffBytes& t, PageBitmap* page) {
     size_t size = 0;
     if (!checked_mul((size_t)page->pitch, (size_t)page->height, &size, kMaxPageBytes))
         return ERR_MEMORY;
@@ -402,12 +403,22 @@ int own_rgb_page(const TiffBytes& t, PageBitmap* page) {
     } else {
         filled = copy_piece(t, (uint32_t)page->data_offset, (uint32_t)page->data_length, buf, size, 0);
     }
-    for (size_t i = 0; i + 2 < filled; i += 3) std::swap(buf[i], buf[i + 2]);
+    for (size_t i = 0; page->bits_per_pixel == 24 && i + 2 < filled; i += 3) std::swap(buf[i], buf[i + 2]);
     page->data = buf;
     page->ownership = OWN_ALLOCATED;
     page->data_offset = 0;
     page->data_length = (int32_t)size;
     return IMG_OK;
+}
+
+// Uncompressed pages deeper than one bit are used as they are stored, rows one after
+// another: 24-bit pages always get their own copy (their bytes are reordered), other
+// depths when their rows lie in several strips or the file holds fewer than
+// pitch x height bytes of them. Bilevel rows are converted strip by strip instead.
+bool needs_own_copy(const PageBitmap& page) {
+    if (page.bits_per_pixel == 24) return true;
+    if (page.bits_per_pixel == 1) return false;
+    return page.strip_count > 1 || (uint64_t)page.data_length < (uint64_t)page.pitch * (uint32_t)page.height;
 }
 
 void free_tables(PageBitmap* page) {
@@ -443,8 +454,8 @@ int read_directory(const TiffBytes& t, PageBitmap* page) {
     if ((rc = lay_out_data(t, d, page))) return rc;
     if ((rc = resolve_colour(t, d, page))) return rc;
     page->pitch = row_bytes_packed(page->width, page->bits_per_pixel);
-    if (page->bits_per_pixel == 24 && page->compression == COMP_NONE && page->ownership != OWN_ALLOCATED)
-        return own_rgb_page(t, page);
+    if (page->compression == COMP_NONE && page->ownership != OWN_ALLOCATED && needs_own_copy(*page))
+        return own_page_copy(t, page);
     return IMG_OK;
 }
 

@@ -15,14 +15,6 @@
 
 namespace {
 
-const char* const kCorpusTiffs[] = {
-    "tiff/G31DS.tif",          "tiff/copyleft_packbits.tiff", "tiff/g3_1d_nofill.tiff",
-    "tiff/g3_2d_fill.tiff",    "tiff/g3test.tif",             "tiff/g4_multipage.tiff",
-    "tiff/g4_t6.tiff",         "tiff/grey-8b.tiff",           "tiff/hopper_g4.tif",
-    "tiff/hopper_lzw_pred2.tif", "tiff/jpeg_ycbcr_2x2_strips.tif", "tiff/mh_1pagefax.tif",
-    "tiff/multipage_3.tiff",   "tiff/palette-4b.tiff",        "tiff/palette-8b.tiff",
-    "tiff/quad-lzw-compat.tiff",
-};
 
 int library_code(uint16_t tiff_compression, uint32_t t4) {
     switch (tiff_compression) {
@@ -36,17 +28,6 @@ int library_code(uint16_t tiff_compression, uint32_t t4) {
     case 32773: return COMP_PACKBITS;
     default: return COMP_NONE;
     }
-}
-
-// Reads the directory at `offset` of `bytes` (released by the caller).
-int read_at(const std::vector<uint8_t>& bytes, uint32_t offset, PageBitmap* page) {
-    ImageFileInfo info;
-    std::memset(&info, 0, sizeof info);
-    info.file_size = (int32_t)bytes.size();
-    info.view = bytes.data();
-    info.access = ACCESS_MAPPED;
-    *page = tiff_blank_page(bytes, offset);
-    return tiff_read_directory(&info, page);
 }
 
 // Checks one directory, at libtiff's current one, against what libtiff reads.
@@ -65,7 +46,7 @@ void compare_with_libtiff(TIFF* tif, const std::vector<uint8_t>& bytes, const st
     if (compression == 3) TIFFGetField(tif, TIFFTAG_T4OPTIONS, &t4);
 
     PageBitmap page;
-    ASSERT_EQ(read_at(bytes, (uint32_t)TIFFCurrentDirOffset(tif), &page), 0) << where;
+    ASSERT_EQ(tiff_read_at(bytes, (uint32_t)TIFFCurrentDirOffset(tif), &page), 0) << where;
     EXPECT_EQ(page.width, (int32_t)width) << where;
     EXPECT_EQ(page.height, (int32_t)height) << where;
     EXPECT_EQ(page.bits_per_pixel, samples == 3 ? 24 : bits) << where;
@@ -206,7 +187,7 @@ void compare_pixels(const fs::path& file, const fs::path& scratch) {
     int index = 0;
     do {
         PageBitmap page;
-        ASSERT_EQ(read_at(bytes, (uint32_t)TIFFCurrentDirOffset(tif), &page), 0) << file;
+        ASSERT_EQ(tiff_read_at(bytes, (uint32_t)TIFFCurrentDirOffset(tif), &page), 0) << file;
         ASSERT_EQ(page.compression, COMP_NONE) << file;
         const std::vector<uint8_t> ours = page_rgb(page);
         std::vector<uint8_t> reference = libtiff_rgb(tif, page.width, page.height);
@@ -282,8 +263,8 @@ TEST(TiffCorpus, ByteOrderTwinsGiveTheSamePage) {
         const std::vector<uint8_t> twin = read_bytes(twin_path);
         ASSERT_NE(original[0], twin[0]) << name;
         PageBitmap a, b;
-        ASSERT_EQ(read_at(original, tiff_first_directory(original), &a), 0) << name;
-        ASSERT_EQ(read_at(twin, tiff_first_directory(twin), &b), 0) << name;
+        ASSERT_EQ(tiff_read_at(original, tiff_first_directory(original), &a), 0) << name;
+        ASSERT_EQ(tiff_read_at(twin, tiff_first_directory(twin), &b), 0) << name;
         expect_same_page(a, b, name);
         release_page(&a);
         release_page(&b);

@@ -290,9 +290,13 @@ TEST(TiffRead, StripTablesInBothListWidths) {
                 EXPECT_EQ(r.page.data_offset, 0);
                 EXPECT_EQ(r.page.data_length, 2 * strips);
                 EXPECT_EQ(r.page.rows_per_strip, 1);
+                // Uncompressed 8-bit strips are gathered into one buffer of rows.
+                EXPECT_EQ(r.page.ownership, OWN_ALLOCATED);
                 for (int i = 0; i < strips; ++i) {
                     EXPECT_EQ(r.page.strip_lengths[i], 2u);
-                    EXPECT_EQ(bytes[r.page.strip_offsets[i]], 16 * i);
+                    EXPECT_EQ(r.page.strip_offsets[i], 2 * i);
+                    EXPECT_EQ(r.page.data[2 * i], 16 * i);
+                    EXPECT_EQ(r.page.data[2 * i + 1], 16 * i + 1);
                 }
             }
         }
@@ -305,6 +309,7 @@ TEST(TiffRead, StripsOutsideTheFileAreCut) {
     b.longs(256, {2});
     b.longs(257, {3});
     b.shorts(258, {8});
+    b.shorts(259, {5});  // compressed strips stay where the file has them
     b.longs(273, {at, at + 2, 0x7FFFFFFF});
     b.longs(279, {2, 0x10000000, 50});
     const std::vector<uint8_t> bytes = b.build();
@@ -326,6 +331,7 @@ TEST(TiffRead, StripListsLongerThanTheFileAreCutToWhatItHolds) {
     b.longs(256, {2});
     b.longs(257, {2});
     b.shorts(258, {8});
+    b.shorts(259, {5});
     b.entry(273, TIFF_TYPE_LONG, 1000000, offsets);
     b.entry(279, TIFF_TYPE_LONG, 1000000, counts);
     std::vector<uint8_t> bytes = b.build();
@@ -501,6 +507,17 @@ TEST(TiffRead, RgbPageWithMissingBytesIsPaddedWithZeros) {
     ASSERT_EQ(r.page.data_length, 12);
     const uint8_t want[12] = {3, 2, 1, 6, 5, 4, 7, 0, 0, 0, 0, 0};
     EXPECT_EQ(0, memcmp(r.page.data, want, 12));
+}
+
+TEST(TiffRead, ShortUncompressedPageIsPaddedToWholeRows) {
+    ReadPage r(simple_page(true, 4, 3, 8, 1, 1, {1, 2, 3, 4, 5}));
+    ASSERT_EQ(r.rc, 0);
+    EXPECT_EQ(r.page.ownership, OWN_ALLOCATED);
+    ASSERT_EQ(r.page.data_length, 12);
+    const uint8_t want[12] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(0, memcmp(r.page.data, want, 12));
+    ReadPage whole(simple_page(true, 4, 1, 8, 1, 1, {1, 2, 3, 4}));
+    EXPECT_EQ(whole.page.ownership, OWN_BORROWED);  // complete single strips stay in the file
 }
 
 TEST(TiffRead, HugeDimensionsAreRefused) {

@@ -129,6 +129,15 @@ private:
     std::vector<Entry> entries_;
 };
 
+// The TIFF files of the sample corpus (tests skip those that are absent).
+inline const char* const kCorpusTiffs[] = {
+    "tiff/G31DS.tif",       "tiff/copyleft_packbits.tiff", "tiff/g3_1d_nofill.tiff", "tiff/g3_2d_fill.tiff",
+    "tiff/g3test.tif",      "tiff/g4_multipage.tiff",      "tiff/g4_t6.tiff",        "tiff/grey-8b.tiff",
+    "tiff/hopper_g4.tif",   "tiff/hopper_lzw_pred2.tif",   "tiff/jpeg_ycbcr_2x2_strips.tif",
+    "tiff/mh_1pagefax.tif", "tiff/multipage_3.tiff",       "tiff/palette-4b.tiff",   "tiff/palette-8b.tiff",
+    "tiff/quad-lzw-compat.tiff",
+};
+
 // Offset of the first directory named by a TIFF header.
 inline uint32_t tiff_first_directory(const std::vector<uint8_t>& b) {
     if (b.size() < 8) return 0;
@@ -149,13 +158,18 @@ inline PageBitmap tiff_blank_page(const std::vector<uint8_t>& b, uint32_t direct
     return page;
 }
 
-// Reads the first directory of `b` into `page` (to be released by the caller).
-inline int tiff_read_bytes(const std::vector<uint8_t>& b, PageBitmap* page) {
+// Reads the directory at `directory` of `b` into `page` (released by the caller).
+inline int tiff_read_at(const std::vector<uint8_t>& b, uint32_t directory, PageBitmap* page) {
     ImageFileInfo info;
     std::memset(&info, 0, sizeof info);
     info.file_size = (int32_t)b.size();
     info.view = b.data();
     info.access = ACCESS_MAPPED;
-    *page = tiff_blank_page(b, tiff_first_directory(b));
+    *page = tiff_blank_page(b, directory);
     return tiff_read_directory(&info, page);
+}
+
+// Reads the first directory of `b` into `page`.
+inline int tiff_read_bytes(const std::vector<uint8_t>& b, PageBitmap* page) {
+    return tiff_read_at(b, tiff_first_directory(b), page);
 }
