@@ -2,8 +2,10 @@
 // per-column and per-row offset tables (which also carry the quarter turns), whole
 // row copies at 1:1, and box averaging of up to 5 x 5 pixels for colour reductions.
 // The optional tone table then maps every output byte (24 bits) or pixel (16 bits).
+#include <array>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "imaging.h"
@@ -137,32 +139,56 @@ inline void store16(uint8_t* p, unsigned v) {
     p[1] = (uint8_t)(v >> 8);
 }
 
-void average24(const uint8_t* p, ptrdiff_t row_bytes, Box box, uint8_t* dst) {
-    unsigned sum[3] = {0, 0, 0};
-    for (int32_t r = 0; r < box.rows; ++r, p += row_bytes)
-        for (int32_t c = 0; c < box.cols; ++c)
-            for (int k = 0; k < 3; ++k) sum[k] += p[3 * c + k];
-    const unsigned n = (unsigned)(box.cols * box.rows);
-    for (int k = 0; k < 3; ++k) dst[k] = (uint8_t)(sum[k] / n);
+// Means over a box of C x R stored pixels. The box size is a template argument so
+// that the divisions are by constants; kAverages picks the instance for a box.
+template <int C, int R>
+void average24(const uint8_t* p, ptrdiff_t row_bytes, uint8_t* dst) {
+    unsigned blue = 0, green = 0, red = 0;
+    for (int r = 0; r < R; ++r, p += row_bytes)
+        for (int c = 0; c < C; ++c) {
+            blue += p[3 * c];
+            green += p[3 * c + 1];
+            red += p[3 * c + 2];
+        }
+    dst[0] = (uint8_t)(blue / (C * R));
+    dst[1] = (uint8_t)(green / (C * R));
+    dst[2] = (uint8_t)(red / (C * R));
 }
 
 // RGB565: the 5-bit blue, 6-bit green and 5-bit red fields are averaged separately.
-void average16(const uint8_t* p, ptrdiff_t row_bytes, Box box, uint8_t* dst) {
+template <int C, int R>
+void average16(const uint8_t* p, ptrdiff_t row_bytes, uint8_t* dst) {
     unsigned blue = 0, green = 0, red = 0;
-    for (int32_t r = 0; r < box.rows; ++r, p += row_bytes)
-        for (int32_t c = 0; c < box.cols; ++c) {
+    for (int r = 0; r < R; ++r, p += row_bytes)
+        for (int c = 0; c < C; ++c) {
             const unsigned v = load16(p + 2 * c);
             blue += v & 0x1F;
             green += (v >> 5) & 0x3F;
             red += v >> 11;
         }
-    const unsigned n = (unsigned)(box.cols * box.rows);
-    store16(dst, ((red / n) << 11) | ((green / n) << 5) | (blue / n));
+    store16(dst, ((red / (C * R)) << 11) | ((green / (C * R)) << 5) | (blue / (C * R)));
 }
+
+using Average = void (*)(const uint8_t* p, ptrdiff_t row_bytes, uint8_t* dst);
+
+template <int B, int C, int... R>
+constexpr std::array<Average, 5> average_row(std::integer_sequence<int, R...>) {
+    return {(B == 3 ? average24<C, R + 1> : average16<C, R + 1>)...};
+}
+
+template <int B, int... C>
+constexpr std::array<std::array<Average, 5>, 5> average_table(std::integer_sequence<int, C...>) {
+    return {average_row<B, C + 1>(std::make_integer_sequence<int, 5>{})...};
+}
+
+// [bytes per pixel == 3][box columns - 1][box rows - 1]
+constexpr std::array<std::array<Average, 5>, 5> kAverages[2] = {
+    average_table<2>(std::make_integer_sequence<int, 5>{}), average_table<3>(std::make_integer_sequence<int, 5>{})};
 
 template <int B>
 void box_rows(const Source& src, const Axis& across, const Axis& down, DrawExtent e, const Output& out, Box box) {
     const bool turned = across.map.stored_row;  // output columns follow stored rows
+    const Average average = kAverages[B == 3][(size_t)box.cols - 1][(size_t)box.rows - 1];
     for (int32_t i = 0; i < e.rows; ++i) {
         uint8_t* dst = out.row(i);
         for (int32_t j = 0; j < e.cols; ++j, dst += B) {
@@ -171,10 +197,8 @@ void box_rows(const Source& src, const Axis& across, const Axis& down, DrawExten
             const uint8_t* p = src.base + down.offset[(size_t)i] + across.offset[(size_t)j];
             if (col + box.cols > src.width || row + box.rows > src.height) {
                 for (int b = 0; b < B; ++b) dst[b] = p[b];  // box would leave the picture
-            } else if (B == 3) {
-                average24(p, src.row_units, box, dst);
             } else {
-                average16(p, src.row_units, box, dst);
+                average(p, src.row_units, dst);
             }
         }
     }
