@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "core/checked_math.h"
 

@@ -46,13 +46,28 @@ void reverse_packed_rows(PageBitmap* page) {
     mem_free(tmp);
 }
 
+// A streamed page's window holds only the start of its data: the whole stored data
+// is read from the file instead.
+bool read_streamed(const PageBitmap* source, uint8_t* copy) {
+    if (source->stream_file == FILE_HANDLE_INVALID || !source->stream_file) return false;
+    if (file_seek(source->stream_file, source->data_offset, 0) != source->data_offset) return false;
+    return file_read(source->stream_file, copy, source->data_length) == source->data_length;
+}
+
 // Source and target in the same compression: an owned copy, turned upright.
 int copy_page(const PageBitmap* source, PageBitmap* work) {
     if (!source->data || source->data_length <= 0) return ERR_PARAMETER;
     uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)source->data_length));
     if (!copy) return ERR_MEMORY;
     const uint8_t* from = source->data + source->data_offset;
-    std::memcpy(copy, from, (size_t)source->data_length);
+    if (source->ownership == OWN_STREAM && source->data_length > source->stream_buffer_size) {
+        if (!read_streamed(source, copy)) {
+            mem_free(copy);
+            return ERR_IO;
+        }
+    } else {
+        std::memcpy(copy, from, (size_t)source->data_length);
+    }
     const bool runs = source->compression == COMP_RUNS;
     if (runs) runs_rebase_rows(copy, from, source->height);
     work->data = copy;
@@ -103,6 +118,7 @@ int convert_page(const PageBitmap* source, PageBitmap* target, int flags) {
     work.strip_offsets = nullptr;
     work.strip_lengths = nullptr;
     work.palette = nullptr;
+    work.aux_buffer = nullptr;  // stays with the source, which frees it
     uint8_t* caller_buffer = nullptr;
     if (flags & JPEG_INTO_BUFFER) {
         caller_buffer = target->data;

@@ -48,11 +48,14 @@ struct InfoOption {
 
 // Camera fields and texts of page 0 (info_exif.cpp).
 int print_exif_section(ImageFileInfo& info);
+// One line per page from read_page (info_pages.cpp).
+int print_pages_section(ImageFileInfo& info);
 
 namespace {
 
 constexpr InfoOption kInfoOptions[] = {
     {"--exif", print_exif_section},
+    {"--pages", print_pages_section},
     {nullptr, nullptr},  // options are added above this line
 };
 
