@@ -210,6 +210,41 @@ TEST(TiffWrite, CompressedPagesKeepTheirDataAndSense) {
     }
 }
 
+// A compressed page still in its file's strips (as read_page describes it) is written
+// with lists of strip offsets and lengths, each strip's bytes as they were.
+TEST(TiffWrite, CompressedPageInSeveralStripsKeepsThem) {
+    TempDir dir;
+    std::vector<uint8_t> file = {0, 0, 0xA1, 0xA2, 0xA3, 0, 0xB1, 0xB2, 0, 0xC1};
+    int32_t offsets[] = {2, 6, 9};
+    uint32_t lengths[] = {3, 2, 1};
+    PageBitmap p;
+    std::memset(&p, 0, sizeof p);
+    p.width = 8;
+    p.height = 6;
+    p.bits_per_pixel = 1;
+    p.compression = COMP_G4;
+    p.data = file.data();
+    p.data_length = 6;
+    p.strip_count = 3;
+    p.strip_offsets = offsets;
+    p.strip_lengths = lengths;
+    p.rows_per_strip = 2;
+    int rc = 0;
+    const std::vector<uint8_t> f = write_to_bytes(p, dir / "strips.tif", &rc);
+    ASSERT_EQ(rc, 0);
+    PageBitmap back;
+    ASSERT_EQ(tiff_read_bytes(f, &back), 0);
+    ASSERT_EQ(back.strip_count, 3);
+    EXPECT_EQ(back.rows_per_strip, 2);
+    EXPECT_EQ(back.data_length, 6);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(back.strip_lengths[i], lengths[i]);
+        EXPECT_EQ(0, memcmp(f.data() + back.strip_offsets[i], file.data() + offsets[i], lengths[i])) << i;
+    }
+    EXPECT_EQ((size_t)back.strip_offsets[2] + 1, f.size());
+    release_page(&back);
+}
+
 TEST(TiffWrite, RefusedPagesLeaveNoFile) {
     TempDir dir;
     MemoryPage sixteen(4, 4, 16);
