@@ -1,14 +1,14 @@
 // Fax decoding against libtiff in the same run: a 1728 x 2200 text-like page in T.6
 // and in T.4 2-D, and a 50-page T.6 file. Ours produces the run-length form, libtiff
 // a bitmap (TIFFReadEncodedStrip). Megapixels per second in the "items" column; the
-// ratios ours / libtiff are printed at the end.
+// ratios ours / libtiff (CPU time) are printed at the end.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 
 #include "../tests/imaging/fax_test_util.h"
+#include "peer_ratio_reporter.h"
 #include "codecs/fax.h"
 
 using namespace faxtest;
@@ -106,32 +106,11 @@ BENCHMARK(BM_G3TwoDPage_Libtiff)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_G4File50Pages_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_G4File50Pages_Libtiff)->Unit(benchmark::kMillisecond);
 
-// Console output plus the ratio of each "_Ours" run to its "_Libtiff" twin.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const auto& [name, ours] : times_) {
-            const size_t at = name.find("_Ours");
-            if (at == std::string::npos) continue;
-            const auto peer = times_.find(name.substr(0, at) + "_Libtiff" + name.substr(at + 5));
-            if (peer != times_.end() && ours > 0)
-                std::printf("%-28s %.2fx libtiff's speed\n", name.substr(3, at - 3).c_str(), peer->second / ours);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    PeerRatioReporter reporter("Libtiff");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* f : {"bench_g4.tif", "bench_g3.tif", "bench_g4_50.tif"}) std::filesystem::remove(temp_path(f));
     return 0;

@@ -4,6 +4,8 @@
 
 #include "codecs/bilevel_runs.h"
 #include "codecs/fax.h"
+#include "codecs/jpeg_state.h"
+#include "codecs/lzw.h"
 #include "formats/pcx_targa.h"
 
 namespace {
@@ -19,15 +21,15 @@ const CodecEntry kCodecs[COMPRESSION_CODE_COUNT] = {
     /* 5 PCX (RLE)    */ {pcx_decode, nullptr},
     /* 6 Packbits     */ kNone,
     /* 7 Huffman      */ {fax_decode_huffman, nullptr},
-    /* 8 LZW (TIFF)   */ kNone,
-    /* 9 LZW (GIF)    */ kNone,
-    /* 10 JPEG        */ kNone,
+    /* 8 LZW (TIFF)   */ {lzw_decode_tiff, lzw_encode_tiff},
+    /* 9 LZW (GIF)    */ {lzw_decode_gif, lzw_encode_gif},
+    /* 10 JPEG        */ {jpeg_decode_page, nullptr},
     /* 11 Run-Length  */ {runs_decode_none, runs_encode_copy},
     /* 12 HP PCL      */ kNone,
     /* 13 BMP RLE     */ kNone,
     /* 14 Flick       */ kNone,
     /* 15 Flate       */ kNone,
-    /* 16 Motion-JPEG */ kNone,
+    /* 16 Motion-JPEG */ {jpeg_decode_movie_frame, nullptr},
     /* 17 PNG         */ kNone,
     /* 18 Cinepak     */ kNone,
     /* 19 H.263       */ kNone,
