@@ -65,6 +65,15 @@ DWORD setting(const char* name) {
     return value;
 }
 
+// Writes a REG_BINARY value into the existing settings key.
+void write_setting_bytes(const char* name, const std::string& bytes) {
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+
 int display_bits() {
     HDC screen = GetDC(nullptr);
     const int bits = GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL);
@@ -72,10 +81,17 @@ int display_bits() {
     return bits;
 }
 
+// Each test starts as a first start and leaves no settings behind for the tests
+// that follow it in the same Wine prefix.
+class SettingsGui : public testing::Test {
+protected:
+    void SetUp() override { delete_settings_key(); }
+    void TearDown() override { delete_settings_key(); }
+};
+
 }  // namespace
 
-TEST(SettingsGui, FirstStartCreatesTheKeyAndSavesEveryDefault) {
-    delete_settings_key();
+TEST_F(SettingsGui, FirstStartCreatesTheKeyAndSavesEveryDefault) {
     GlimraProcess app;
     HWND main = start_glimra(app);
     ASSERT_NE(main, nullptr);
@@ -113,8 +129,7 @@ TEST(SettingsGui, FirstStartCreatesTheKeyAndSavesEveryDefault) {
     EXPECT_EQ(font.substr(28, 6), std::string("Arial\0", 6));
 }
 
-TEST(SettingsGui, ValueChangedOnAPageIsSavedOnOk) {
-    delete_settings_key();
+TEST_F(SettingsGui, ValueChangedOnAPageIsSavedOnOk) {
     GlimraProcess app;
     HWND main = start_glimra(app);
     ASSERT_NE(main, nullptr);
@@ -141,8 +156,7 @@ TEST(SettingsGui, ValueChangedOnAPageIsSavedOnOk) {
     EXPECT_EQ(setting("LastPrefPage"), 4u);
 }
 
-TEST(SettingsGui, StoredValuesAreShownOnTheirPages) {
-    delete_settings_key();
+TEST_F(SettingsGui, StoredValuesAreShownOnTheirPages) {
     write_setting_dword("LastPrefPage", 2);
     write_setting_dword("JPEGQuality", 6);
     write_setting_dword("SlideDelay", 3456);
@@ -170,8 +184,7 @@ TEST(SettingsGui, StoredValuesAreShownOnTheirPages) {
     close_sheet_and_exit(app, main, sheet, PSBTN_CANCEL);
 }
 
-TEST(SettingsGui, ToolbarEditedDownToFourButtonsIsStored) {
-    delete_settings_key();
+TEST_F(SettingsGui, ToolbarEditedDownToFourButtonsIsStored) {
     GlimraProcess app;
     HWND main = start_glimra(app);
     ASSERT_NE(main, nullptr);
@@ -197,8 +210,7 @@ TEST(SettingsGui, ToolbarEditedDownToFourButtonsIsStored) {
 }
 
 // ESC is bound to "Exit" by default; a stored binding of "Undefined" makes it do nothing.
-TEST(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
-    delete_settings_key();
+TEST_F(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
     GlimraProcess app;
     HWND main = start_glimra(app);
     ASSERT_NE(main, nullptr);
@@ -209,10 +221,7 @@ TEST(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
     std::string keys = setting_bytes("MainKeys", REG_BINARY);
     ASSERT_EQ(keys.size(), 256u);
     keys[5] = 79;  // ESC
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    RegSetValueExA(key, "MainKeys", 0, REG_BINARY, reinterpret_cast<const BYTE*>(keys.data()), 256);
-    RegCloseKey(key);
+    write_setting_bytes("MainKeys", keys);
     GlimraProcess again;
     main = start_glimra(again);
     ASSERT_NE(main, nullptr);
@@ -222,17 +231,8 @@ TEST(SettingsGui, StoredKeyBindingDecidesWhatAKeyDoes) {
     EXPECT_TRUE(again.wait_for_exit(10000, &code));
 }
 
-void write_setting_bytes(const char* name, const std::string& bytes) {
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
-    RegCloseKey(key);
-}
-
 // "Reset Defaults" restores only the binding array shown.
-TEST(SettingsGui, ButtonsPageResetsTheShownBindings) {
-    delete_settings_key();
+TEST_F(SettingsGui, ButtonsPageResetsTheShownBindings) {
     write_setting_dword("LastPrefPage", 6);
     const std::string unbound = std::string(13, '\x4f') + std::string(243, '\0');
     write_setting_bytes("MainKeys", unbound);
@@ -255,8 +255,7 @@ TEST(SettingsGui, ButtonsPageResetsTheShownBindings) {
 }
 
 // Track-bar moves are stored at once, so they outlast a Cancel; "Reset" gives 128.
-TEST(SettingsGui, GammaPageStoresEveryMove) {
-    delete_settings_key();
+TEST_F(SettingsGui, GammaPageStoresEveryMove) {
     write_setting_dword("Gamma", 10);
     write_setting_dword("Brightness", 20);
     write_setting_dword("LastPrefPage", 7);
@@ -291,7 +290,7 @@ TEST(SettingsGui, GammaPageStoresEveryMove) {
 
 // Every page opens from its dialog resource. With GLIMRA_SCREENSHOT_DIR set, each
 // page is also saved there as "settings-<n>.bmp" for a look at the layout.
-TEST(SettingsGui, EveryPageOpens) {
+TEST_F(SettingsGui, EveryPageOpens) {
     GlimraProcess app;
     HWND main = start_glimra(app);
     ASSERT_NE(main, nullptr);
@@ -315,8 +314,7 @@ TEST(SettingsGui, EveryPageOpens) {
     close_sheet_and_exit(app, main, sheet, PSBTN_CANCEL);
 }
 
-TEST(SettingsGui, GlimraModeSavesNothing) {
-    delete_settings_key();
+TEST_F(SettingsGui, GlimraModeSavesNothing) {
     write_setting_dword("SlideDelay", 1234);
     GlimraProcess app;
     HWND main = start_glimra(app, "Z:\\no-such-dir\\picture.jpg");
