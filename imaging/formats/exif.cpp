@@ -236,7 +236,7 @@ int exif_read_segment(const uint8_t* tiff, int32_t length, PageBitmap* page) {
     if (ifd0.delay_or_exif > 0)
         exif_read_camera_info(tiff, length, 0, ifd0.delay_or_exif, big, page);
     release_page(&ifd0);
-    return rc == ERR_BIT_DEPTH ? IMG_OK : rc;
+    return rc == ERR_UNSUPPORTED ? IMG_OK : rc;
 }
 
 bool exif_find_in_jpeg(const uint8_t* jpeg, size_t size, size_t* tiff_pos, size_t* tiff_length) {

@@ -12,7 +12,7 @@
 // (the file's mapped view, `info->file_size` bytes long) and fills in `page`: size,
 // depth, compression, strips, resolutions, palette, texts, Exif directory offset.
 // Strip tables and values that lie outside the view are cut, never read.
-// Returns 0 or ERR_BAD_HEADER, ERR_BIT_DEPTH, ERR_MEMORY.
+// Returns 0 or ERR_BAD_HEADER, ERR_UNSUPPORTED, ERR_MEMORY.
 int tiff_read_directory(ImageFileInfo* info, PageBitmap* page);
 
 // Size of the work buffer tiff_write_page needs.
@@ -21,7 +21,7 @@ enum { TIFF_SCRATCH_SIZE = 65536 };
 // Writes `page` (compressed data as stored, or uncompressed packed rows of `pitch`
 // bytes) as a complete little-endian single-directory TIFF file at the start of
 // `out->file`. `scratch` is a work buffer of TIFF_SCRATCH_SIZE bytes.
-// Returns 0, ERR_BIT_DEPTH for an unsupported depth, ERR_PARAMETER for a page
+// Returns 0, ERR_UNSUPPORTED for an unsupported depth, ERR_PARAMETER for a page
 // without data, ERR_IO when the file could not be written whole (the caller, which
 // holds the path, removes the file then; tiff_save_page does).
 int tiff_write_page(ImageFileInfo* out, const PageBitmap* page, uint8_t* scratch);

@@ -431,7 +431,7 @@ void free_tables(PageBitmap* page) {
 
 int check_depth(const Directory& d) {
     const uint32_t depth = d.depth;
-    return depth == 1 || depth == 4 || depth == 8 || depth == 24 ? IMG_OK : ERR_BIT_DEPTH;
+    return depth == 1 || depth == 4 || depth == 8 || depth == 24 ? IMG_OK : ERR_UNSUPPORTED;
 }
 
 void set_basic_fields(const Directory& d, PageBitmap* page) {

@@ -311,7 +311,7 @@ void write_compressed(Output& out, const PageBitmap* p, const Layout& l) {
 
 int check_page(const PageBitmap* p, uint16_t* tiff_compression) {
     const int d = p->bits_per_pixel;
-    if (d != 1 && d != 4 && d != 8 && d != 24) return ERR_BIT_DEPTH;
+    if (d != 1 && d != 4 && d != 8 && d != 24) return ERR_UNSUPPORTED;
     if (!p->data || p->width <= 0 || p->height <= 0 || p->width > kMaxPageSide ||
         p->height > kMaxPageSide || p->data_offset < 0)
         return ERR_PARAMETER;

@@ -81,4 +81,20 @@ TEST(TiffFile, ToolDecodesUncompressedPagesAsImageMagickDoes) {
     EXPECT_EQ(decode_difference(rgb_mm, dir), 0);
 }
 
+// Bilevel sense end to end: a G4 page marked min-is-black is inverted after decoding,
+// an uncompressed min-is-black page is read with set bits white; both show as
+// ImageMagick shows them.
+TEST(TiffFile, BilevelSenseFollowsPhotometricThroughDecode) {
+    SKIP_WITHOUT_PROGRAM("convert");
+    SKIP_WITHOUT_PROGRAM("tiffset");
+    TempDir dir;
+    const std::string picture = " -size 40x20 xc:white -fill black -draw 'rectangle 5,5 20,12' -monochrome ";
+    const fs::path g4 = dir / "g4.tif", g4_black = dir / "g4_black.tif", plain = dir / "plain.tif";
+    ASSERT_EQ(run_command("convert" + picture + "-compress group4 " + g4.string()), 0);
+    ASSERT_EQ(run_command("cp " + g4.string() + " " + g4_black.string() + " && tiffset -s 262 1 " + g4_black.string()), 0);
+    ASSERT_EQ(run_command("convert" + picture + "-depth 1 -define tiff:photometric=min-is-black -compress none " +
+                          plain.string()), 0);
+    for (const fs::path& file : {g4, g4_black, plain}) EXPECT_EQ(decode_difference(file, dir), 0) << file;
+}
+
 }  // namespace

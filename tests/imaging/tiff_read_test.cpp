@@ -97,10 +97,10 @@ TEST(TiffRead, DepthsFromBitsPerSample) {
     EXPECT_EQ(rgb_one_count.rc, 0);
     EXPECT_EQ(rgb_one_count.page.bits_per_pixel, 24);
     EXPECT_EQ(rgb_one_count.page.pitch, 12);
-    EXPECT_EQ(ReadPage(with_bits({16, 16, 16}, 2)).rc, ERR_BIT_DEPTH);
-    EXPECT_EQ(ReadPage(with_bits({8, 8, 8, 8}, 2)).rc, ERR_BIT_DEPTH);
-    EXPECT_EQ(ReadPage(with_bits({2}, 1)).rc, ERR_BIT_DEPTH);
-    EXPECT_EQ(ReadPage(with_bits({16}, 1)).rc, ERR_BIT_DEPTH);
+    EXPECT_EQ(ReadPage(with_bits({16, 16, 16}, 2)).rc, ERR_UNSUPPORTED);
+    EXPECT_EQ(ReadPage(with_bits({8, 8, 8, 8}, 2)).rc, ERR_UNSUPPORTED);
+    EXPECT_EQ(ReadPage(with_bits({2}, 1)).rc, ERR_UNSUPPORTED);
+    EXPECT_EQ(ReadPage(with_bits({16}, 1)).rc, ERR_UNSUPPORTED);
 }
 
 TEST(TiffRead, TextsAreCutTo127CharactersAndShortOnesComeFromTheValueField) {
