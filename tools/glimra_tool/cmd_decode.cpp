@@ -3,9 +3,13 @@
 #include <cstdlib>
 
 #include "decode_pipeline.h"
+#include "page_ops.h"
 #include "tool.h"
 
 namespace {
+
+const std::string kDecodeUsage =
+    std::string("usage: glimra-tool decode FILE [--page N] [--options HEX] ") + kPageOpsUsage + " -o OUT.ppm";
 
 bool parse_int(const std::string& text, int base, int* value) {
     char* end = nullptr;
@@ -16,12 +20,15 @@ bool parse_int(const std::string& text, int base, int* value) {
 }
 
 int run_decode(const ToolArgs& args) {
-    std::string input, output;
+    std::string input, output, error;
     int page = 0, options = 0;
+    PageOpOptions ops;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool has_value = i + 1 < args.size();
-        if (a == "--page" && has_value) {
+        if (const int taken = page_ops_take(args, &i, &ops, &error)) {
+            if (taken < 0) return tool_fail_message(error);
+        } else if (a == "--page" && has_value) {
             if (!parse_int(args[++i], 10, &page)) return tool_fail_message("bad page number: " + args[i]);
         } else if (a == "--options" && has_value) {
             if (!parse_int(args[++i], 16, &options)) return tool_fail_message("bad options: " + args[i]);
@@ -30,13 +37,19 @@ int run_decode(const ToolArgs& args) {
         } else if (input.empty() && !a.empty() && a[0] != '-') {
             input = a;
         } else {
-            return tool_fail_message("usage: glimra-tool decode FILE [--page N] [--options HEX] -o OUT.ppm");
+            return tool_fail_message(kDecodeUsage);
         }
     }
     if (input.empty() || output.empty())
-        return tool_fail_message("usage: glimra-tool decode FILE [--page N] [--options HEX] -o OUT.ppm");
+        return tool_fail_message(kDecodeUsage);
     PageBitmap decoded{};
-    if (int rc = tool_decode_page(input, page, options, &decoded)) return tool_fail(rc);
+    int rc = ops.composite ? tool_decode_composite(input, page, options, &decoded)
+                           : tool_decode_page(input, page, options, &decoded);
+    if (rc == IMG_OK) rc = page_ops_apply(&decoded, ops);
+    if (rc != IMG_OK) {
+        release_page(&decoded);
+        return tool_fail(rc);
+    }
     const bool written = tool_write_ppm(output, decoded);
     release_page(&decoded);
     return written ? 0 : tool_fail_message("cannot write " + output);
@@ -44,5 +57,5 @@ int run_decode(const ToolArgs& args) {
 
 }  // namespace
 
-GLIMRA_TOOL_COMMAND(decode_cmd, "decode", "FILE [--page N] [--options HEX] -o OUT.ppm",
+GLIMRA_TOOL_COMMAND(decode_cmd, "decode", "FILE [--page N] [--options HEX] [page operations] -o OUT.ppm",
                     "decode one page and write it as a binary PPM (8-bit RGB)", run_decode);

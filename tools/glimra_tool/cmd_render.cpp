@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "decode_pipeline.h"
+#include "page_ops.h"
 #include "tool.h"
 
 namespace {
 const char* const kUsage =
     "usage: glimra-tool render FILE [--page N] [--options HEX] --size W,H [--scale S] [--yscale S] "
-    "[--origin X,Y] [--angle A] [--flags HEX] [--tone GAMMA,BRIGHTNESS] [--depth D [--method M]] -o OUT.ppm";
+    "[--origin X,Y] [--angle A] [--flags HEX] [--tone GAMMA,BRIGHTNESS] [--depth D [--method M]] "
+    "[--op N[:ARG1[:ARG2]]]... [--crop X,Y,W,H[,ANGLE]] [--resize W,H] [--redeye X,Y,W,H] [--composite] -o OUT.ppm";
 
 enum { kMaxSide = 32767 };
 
@@ -29,6 +31,7 @@ struct RenderArgs {
     long gamma = 128, brightness = 128;
     int depth = 0;  // 0: keep the drawn depth
     long method = 0;
+    PageOpOptions ops;  // applied after decoding, before drawing
 };
 
 bool parse_long(const std::string& text, int base, long lo, long hi, long* value) {
@@ -67,7 +70,10 @@ bool parse_option(const std::string& name, const std::string& value, RenderArgs&
 bool parse_args(const ToolArgs& args, RenderArgs& r) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (!a.empty() && a[0] == '-') {
+        std::string error;
+        if (const int taken = page_ops_take(args, &i, &r.ops, &error)) {
+            if (taken < 0) return false;
+        } else if (!a.empty() && a[0] == '-') {
             if (i + 1 >= args.size() || !parse_option(a, args[i + 1], r)) return false;
             ++i;
         } else if (r.input.empty() && !a.empty()) {
@@ -150,10 +156,16 @@ int run_render(const ToolArgs& args) {
     RenderArgs r;
     if (!parse_args(args, r)) return tool_fail_message(kUsage);
     PageBitmap page{};
-    if (int rc = tool_decode_page(r.input, r.page, r.options, &page)) return tool_fail(rc);
+    int rc = r.ops.composite ? tool_decode_composite(r.input, r.page, r.options, &page)
+                             : tool_decode_page(r.input, r.page, r.options, &page);
+    if (rc == IMG_OK) rc = page_ops_apply(&page, r.ops);
+    if (rc != IMG_OK) {
+        release_page(&page);
+        return tool_fail(rc);
+    }
     std::vector<uint8_t> pixels;
     PageBitmap drawn{};
-    int rc = draw(page, r, pixels, &drawn);
+    rc = draw(page, r, pixels, &drawn);
     release_page(&page);
     if (rc == IMG_OK && r.depth) rc = convert_depth(&drawn, r.depth, (int)r.method);
     bool written = false;
