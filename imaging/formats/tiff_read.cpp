@@ -470,6 +470,9 @@ int tiff_read_directory(ImageFileInfo* info, PageBitmap* page) {
     page->bits_per_pixel = 1;
     page->compression = COMP_NONE;
     page->strip_count = 0;
+    // A record reused from another page must not keep that page's values.
+    page->x_dpi = page->y_dpi = 0;
+    page->delay_or_exif = 0;
     uint8_t* const palette_before = page->palette;
     const int rc = read_directory(t, page);
     if (rc) {
