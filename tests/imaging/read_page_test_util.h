@@ -41,6 +41,8 @@ struct MemFile {
         info.page_count = pages;
     }
     ~MemFile() { mem_free(info.page_offsets); }
+    MemFile(const MemFile&) = delete;  // the record points into `bytes`
+    MemFile& operator=(const MemFile&) = delete;
     void set_page_offsets(const std::vector<int32_t>& offsets) {
         info.page_offsets = static_cast<int32_t*>(mem_alloc(offsets.size() * sizeof(int32_t)));
         std::memcpy(info.page_offsets, offsets.data(), offsets.size() * sizeof(int32_t));
