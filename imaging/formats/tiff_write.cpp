@@ -89,14 +89,14 @@ uint32_t image_bytes(const PageBitmap* p) {
     return (uint32_t)std::min<uint64_t>(n, UINT32_MAX);
 }
 
-// PhotometricInterpretation. Row-based data (uncompressed, PackBits, LZW) of a
-// bilevel page holds set bits for white unless black_is_one says otherwise; the fax
-// codings store the run sense that black_is_one names directly.
+// PhotometricInterpretation, the inverse of the reader's mapping so that black_is_one
+// survives a write and a read: uncompressed and PackBits bilevel rows hold set bits
+// for white unless black_is_one says otherwise (1 - black_is_one); the other codings
+// store the sense that black_is_one names directly.
 uint32_t photometric_of(const PageBitmap* p) {
     if (p->bits_per_pixel == 24) return 2;
     if (p->bits_per_pixel != 1) return 3;
-    const bool rows = p->compression == COMP_NONE || p->compression == COMP_PACKBITS ||
-                      p->compression == COMP_LZW_TIFF;
+    const bool rows = p->compression == COMP_NONE || p->compression == COMP_PACKBITS;
     const uint32_t b = p->black_is_one ? 1 : 0;
     return rows ? 1 - b : b;
 }

@@ -171,7 +171,7 @@ TEST(TiffWrite, CompressedPagesKeepTheirDataAndSense) {
     } cases[] = {
         {COMP_G4, 0, 4, 0, false},      {COMP_G4, 1, 4, 1, false},
         {COMP_G3_2D, 0, 3, 0, true},    {COMP_HUFFMAN, 0, 2, 0, false},
-        {COMP_PACKBITS, 0, 32773, 1, false}, {COMP_LZW_TIFF, 1, 5, 0, false},
+        {COMP_PACKBITS, 0, 32773, 1, false}, {COMP_LZW_TIFF, 1, 5, 1, false},
     };
     for (const Case& c : cases) {
         PageBitmap p;
@@ -193,6 +193,7 @@ TEST(TiffWrite, CompressedPagesKeepTheirDataAndSense) {
         EXPECT_EQ(back.compression, c.code);
         EXPECT_EQ(back.fill_order, 1);
         EXPECT_EQ(back.data_length, (int32_t)coded.size());
+        EXPECT_EQ(back.black_is_one, c.black_is_one) << (int)c.code;  // the sense survives
         release_page(&back);
         const TiffBytes t{f.data(), f.size(), false};
         bool saw_t4 = false;
