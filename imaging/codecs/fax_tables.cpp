@@ -84,15 +84,16 @@ constexpr void put(std::array<uint16_t, N>& t, int index_bits, int skip, const F
         t[(code << spread) | low] = entry(c.run, c.length);
 }
 
-// First table: every code that fits; indices whose top `zeros` bits are all zero
-// escape to the second table.
+// First table: every code that fits; indices that hold no code and begin with
+// `zeros` zero bits escape to the second table.
 template <size_t N>
 constexpr std::array<uint16_t, N> first_table(const FaxRunCode (&codes)[91], int bits, int zeros) {
     std::array<uint16_t, N> t{};
     for (auto& e : t) e = entry(FAX_BAD, 0);
     for (const FaxRunCode& c : codes)
-        if (c.length <= bits && !begins_with_zeros(c, zeros)) put(t, bits, 0, c);
-    for (uint32_t low = 0; low < (1u << (bits - zeros)); ++low) t[low] = entry(FAX_ESCAPE, 0);
+        if (c.length <= bits) put(t, bits, 0, c);
+    for (uint32_t low = 0; low < (1u << (bits - zeros)); ++low)
+        if (fax_entry_run(t[low]) == FAX_BAD) t[low] = entry(FAX_ESCAPE, 0);
     return t;
 }
 
@@ -141,7 +142,7 @@ constexpr std::array<uint8_t, 256> reverse_table() {
 
 constexpr std::array<uint16_t, 512> kFaxWhiteFirst = first_table<512>(kFaxWhiteCodes, 9, 7);
 constexpr std::array<uint16_t, 32> kFaxWhiteSecond = second_table<32>(kFaxWhiteCodes, 5, 7);
-constexpr std::array<uint16_t, 64> kFaxBlackFirst = first_table<64>(kFaxBlackCodes, 6, 4);
+constexpr std::array<uint16_t, 256> kFaxBlackFirst = first_table<256>(kFaxBlackCodes, 8, 4);
 constexpr std::array<uint16_t, 512> kFaxBlackSecond = second_table<512>(kFaxBlackCodes, 9, 4);
 constexpr std::array<FaxModeEntry, 128> kFaxModes = mode_table();
 constexpr std::array<uint8_t, 256> kBitReverse = reverse_table();
@@ -155,6 +156,7 @@ constexpr bool no_gaps(const std::array<uint16_t, N>& t) {
 }
 static_assert(no_gaps(kFaxWhiteFirst) && no_gaps(kFaxBlackSecond));
 static_assert(fax_entry_run(kFaxWhiteFirst[0b011011000]) == 1216 && fax_entry_length(kFaxWhiteFirst[0b011011000]) == 9);
-static_assert(fax_entry_run(kFaxBlackFirst[0b110000]) == 2 && fax_entry_length(kFaxBlackFirst[0b110000]) == 2);
+static_assert(fax_entry_run(kFaxBlackFirst[0b11000000]) == 2 && fax_entry_length(kFaxBlackFirst[0b11000000]) == 2);
+static_assert(fax_entry_run(kFaxBlackFirst[0b00000111]) == 14);  // an 8-bit code starting with zeros
 static_assert(fax_entry_run(kFaxBlackSecond[0b001100101]) == 1728);  // 0000 001100101
 }  // namespace

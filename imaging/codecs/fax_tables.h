@@ -1,6 +1,6 @@
 // Code tables of ITU-T T.4 and T.6: the white and black run-length codes (terminating,
 // make-up and the extended make-up codes shared by both colours), and the look-up
-// tables the fax decoders find codes with (a 9- or 6-bit first look-up, a second one
+// tables the fax decoders find codes with (a 9- or 8-bit first look-up, a second one
 // for codes that begin with several zeros, and a 7-bit table for the 2-D mode codes).
 #pragma once
 
@@ -34,9 +34,9 @@ constexpr int fax_entry_length(uint16_t e) { return e >> 12; }
 // zeros continue in the second table on bits 7..11.
 extern const std::array<uint16_t, 512> kFaxWhiteFirst;
 extern const std::array<uint16_t, 32> kFaxWhiteSecond;
-// Black: first table on the top 6 bits; codes that begin with four zeros continue in
-// the second table on bits 4..12.
-extern const std::array<uint16_t, 64> kFaxBlackFirst;
+// Black: first table on the top 8 bits; longer codes (all begin with four zeros)
+// continue in the second table on bits 4..12.
+extern const std::array<uint16_t, 256> kFaxBlackFirst;
 extern const std::array<uint16_t, 512> kFaxBlackSecond;
 
 // Looks up the code at the top of a 32-bit window (most significant bit first).
@@ -45,7 +45,7 @@ inline uint16_t fax_white_lookup(uint32_t window) {
     return fax_entry_run(e) == FAX_ESCAPE ? kFaxWhiteSecond[(window >> 20) & 31] : e;
 }
 inline uint16_t fax_black_lookup(uint32_t window) {
-    const uint16_t e = kFaxBlackFirst[window >> 26];
+    const uint16_t e = kFaxBlackFirst[window >> 24];
     return fax_entry_run(e) == FAX_ESCAPE ? kFaxBlackSecond[(window >> 19) & 0x1FF] : e;
 }
 
