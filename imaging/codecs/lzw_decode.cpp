@@ -20,7 +20,8 @@ enum LzwEnd { LZW_EOI, LZW_DATA_END, LZW_BAD, LZW_FULL };
 // are copied as one 16-byte block (the bytes beyond the string are written over next).
 constexpr size_t kSlack = 16;
 
-// Copies `len` bytes from earlier output; `from` + `len` <= `to`.
+// Copies `len` bytes from earlier output or the root block; `from` + `len` <= `to`
+// for output.
 inline void copy_string(uint8_t* to, const uint8_t* from, size_t len) {
     if (len <= kSlack) {
         uint64_t a, b;
@@ -33,8 +34,17 @@ inline void copy_string(uint8_t* to, const uint8_t* from, size_t len) {
     }
 }
 
+// Each code's string is found where it was written: earlier output, or for the
+// root codes this block of every byte value (with room for a 16-byte read).
+constexpr struct RootBytes {
+    uint8_t b[256 + 16];
+    constexpr RootBytes() : b() {
+        for (int i = 0; i < 256; ++i) b[i] = (uint8_t)i;
+    }
+} kRootBytes;
+
 struct LzwTable {
-    uint32_t offset[kLzwTableSize];  // where the code's string was written
+    const uint8_t* string[kLzwTableSize];
     uint16_t length[kLzwTableSize];
 };
 
@@ -81,6 +91,10 @@ LzwEnd decode_stream(const uint8_t* in, size_t in_size, int root, LzwTable& t, u
                      size_t size, size_t* produced) {
     CodeReader<Gif> codes{in, in_size};
     const int clear = 1 << root, eoi = clear + 1;
+    for (int r = 0; r < clear; ++r) {
+        t.string[r] = kRootBytes.b + r;
+        t.length[r] = 1;
+    }
     int width = root + 1, next = clear + 2, prev = -1;
     size_t at = 0;
     LzwEnd end = LZW_DATA_END;
@@ -98,19 +112,17 @@ LzwEnd decode_stream(const uint8_t* in, size_t in_size, int root, LzwTable& t, u
             break;
         }
         const size_t start = at;
-        if (code < clear) {
-            if (at >= size) { end = LZW_FULL; break; }
-            out[at++] = (uint8_t)code;
-        } else if (code < next && prev >= 0) {
+        if (code < next && (prev >= 0 || code < clear)) {
             const size_t n = std::min<size_t>(t.length[code], size - at);
-            copy_string(out + at, out + t.offset[code], n);
+            copy_string(out + at, t.string[code], n);
             at += n;
         } else if (code == next && prev >= 0) {  // the code being defined: prev + its first byte
-            const size_t len = prev < clear ? 1 : t.length[prev];
-            const size_t from = prev < clear ? 0 : t.offset[prev];
-            if (at + len + 1 > size) { end = LZW_FULL; break; }
-            if (prev < clear) out[at] = (uint8_t)prev;
-            else copy_string(out + at, out + from, len);
+            const size_t len = t.length[prev];
+            if (at + len + 1 > size) {
+                end = LZW_FULL;
+                break;
+            }
+            copy_string(out + at, t.string[prev], len);
             out[at + len] = out[at];
             at += len + 1;
         } else {
@@ -120,13 +132,16 @@ LzwEnd decode_stream(const uint8_t* in, size_t in_size, int root, LzwTable& t, u
         if (prev >= 0 && next < kLzwTableSize) {
             // The new entry is prev's string followed by the first byte just written,
             // which is exactly the output from prev's start.
-            t.offset[next] = (uint32_t)(start - (prev < clear ? 1 : t.length[prev]));
-            t.length[next] = (uint16_t)((prev < clear ? 1 : t.length[prev]) + 1);
+            t.string[next] = out + start - t.length[prev];
+            t.length[next] = (uint16_t)(t.length[prev] + 1);
             ++next;
             if (lzw_width_grows(Gif, next + 1, width)) ++width;
         }
         prev = code;
-        if (at >= size) { end = LZW_FULL; break; }
+        if (at >= size) {
+            end = LZW_FULL;
+            break;
+        }
     }
     *produced = at;
     return end;
