@@ -6,6 +6,7 @@
 #define IDS_MAIN_CLASS 3
 #define IDI_GLIMRA 101
 #define IDM_MAIN 102
+#define IDM_CONTEXT 119
 
 #define IDS_ERROR_BASE 5000
 

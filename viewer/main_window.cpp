@@ -1,6 +1,9 @@
-// The main window: its class, creation and message handlers, the "Toolbar" menu, key
-// bindings, and the commands that open the settings sheet and switch toolbars.
+// The main window: its class, creation and message handlers (drops, key bindings,
+// menu state, the private "show the current file" and hand-over messages), the
+// "Toolbar" and "Sort By" menus, and the movie controls it owns.
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 #include <tchar.h>
 
 #include "../resources/resource_ids.h"
@@ -10,6 +13,7 @@
 #include "font_record.h"
 #include "settings_registry.h"
 #include "settings_sheet.h"
+#include "startup_rules.h"
 #include "win_text.h"
 
 namespace {
@@ -18,7 +22,11 @@ TCHAR g_class_name[32];
 HMENU g_toolbar_menu = nullptr;
 
 constexpr UINT_PTR kAnimationTimer = 2;
-constexpr int kRefreshThumbnails = 40088;
+constexpr UINT kHandOverMessage = 6000;
+constexpr int kPlayPauseButton = 40055;
+constexpr UINT kSortCommands[3] = {40078, 40080, 40079};  // by name, size, date
+
+HWND g_trackbar = nullptr, g_play_button = nullptr, g_combo_scroll = nullptr;
 
 // The pop-up menu that holds `id`, searched through the menu tree.
 HMENU menu_holding(HMENU menu, UINT id) {
@@ -30,56 +38,140 @@ HMENU menu_holding(HMENU menu, UINT id) {
     return nullptr;
 }
 
-bool on_toolbar_command(int id) {
-    const int current = g_app.settings.toolbar;
-    if (id == IDM_NEXT_TOOLBAR) select_toolbar(next_toolbar(current));
-    else if (id == IDM_PREVIOUS_TOOLBAR) select_toolbar(previous_toolbar(current));
-    else if (id >= IDM_TOOLBAR_FIRST && id < IDM_TOOLBAR_FIRST + kToolbarCount) select_toolbar(id - IDM_TOOLBAR_FIRST);
-    else return false;
-    return true;
-}
-
-void on_command(HWND hwnd, int id) {
-    if (on_toolbar_command(id)) return;
-    switch (id) {
-    case IDM_EXIT: PostMessage(hwnd, WM_CLOSE, 0, 0); break;
-    case IDM_PREFERENCES:
-        show_settings_sheet(hwnd);
-        save_app_settings();
-        break;
-    case kRefreshThumbnails: break;  // staged: the thumbnail browser rebuilds its cells here
-    case kUndefinedCommand: break;   // an empty toolbar slot or unbound key
-    default: MessageBeep(MB_OK); break;
-    }
-    SetFocus(hwnd);
-}
-
 // A bindable key sends the command the main window's binding names; other keys do nothing.
 void on_key_down(HWND hwnd, WPARAM key) {
     const int command = bound_command(g_app.settings.main_keys, LOWORD(key));
     if (command) PostMessage(hwnd, WM_COMMAND, command, 0);
 }
 
+// The movie position bar, the "Play / Pause" button and the combo strip's scroll bar,
+// created with zero size until a movie or the combo view needs them.
+void create_children(HWND hwnd) {
+    g_trackbar = CreateWindowEx(0, TRACKBAR_CLASS, TEXT(""), WS_CHILD | WS_VISIBLE | TBS_BOTH | TBS_NOTICKS, 0, 0, 0,
+                                0, hwnd, nullptr, g_app.instance, nullptr);
+    g_play_button = CreateWindowEx(0, TEXT("button"), TEXT(""), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0, hwnd,
+                                   (HMENU)(INT_PTR)kPlayPauseButton, g_app.instance, nullptr);
+    g_combo_scroll = CreateWindowEx(0, TEXT("scrollbar"), TEXT(""), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
+                                    nullptr, g_app.instance, nullptr);
+}
+
 void on_create(HWND hwnd) {
     g_app.main_window = hwnd;
+    DragAcceptFiles(hwnd, TRUE);
+    g_app.file_index = -1;
+    g_app.selection = RECT{};
+    create_children(hwnd);
     g_toolbar_menu = menu_holding(GetMenu(hwnd), IDM_TOOLBAR_FIRST);
     rebuild_toolbar_menu();
+    check_sort_order();
 }
 
 void on_destroy(HWND hwnd) {
+    DragAcceptFiles(hwnd, FALSE);
     KillTimer(hwnd, kAnimationTimer);
     save_app_settings();
-    if (g_app.thumb_label_font) DeleteObject(g_app.thumb_label_font);
-    g_app.thumb_label_font = nullptr;
+    g_app.abort_jobs = true;
+    Sleep(200);
     PostQuitMessage(0);
+}
+
+// A slide list with unsaved changes is only dropped when the user agrees.
+void on_close(HWND hwnd) {
+    if (g_app.slides_modified && g_app.slide_count > 0 &&
+        message_box(hwnd, 5039, IDS_TITLE, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    DestroyWindow(hwnd);
+}
+
+// One dropped file is opened; two or more are refused with a beep.
+void on_drop_files(HDROP drop) {
+    if (DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+        DragQueryFile(drop, 0, g_app.current_path, 256);
+        g_app.page_index = 0;
+        open_current_file(true);
+    } else {
+        MessageBeep(0);
+    }
+    DragFinish(drop);
+}
+
+// Shows the current file path again from its first page.
+void on_show_current_file() {
+    g_app.page_index = 0;
+    open_current_file(true);
+}
+
+// A second start handed over its command line through the "Cmdline" value.
+void on_hand_over(HWND hwnd) {
+    HKEY key;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        TCHAR path[256] = {};
+        DWORD size = sizeof path - sizeof(TCHAR), type = 0;
+        const bool read = RegQueryValueEx(key, TEXT("Cmdline"), nullptr, &type, (BYTE*)path, &size) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        if (read && type == REG_SZ && path[0]) {
+            lstrcpyn(g_app.current_path, path, 256);
+            g_app.page_index = 0;
+            open_current_file(true);
+        }
+    }
+    SetForegroundWindow(hwnd);
+}
+
+void on_init_menu(HMENU menu) {
+    MenuInputs in{};
+    in.image_loaded = image_loaded();
+    in.has_selection = g_app.selection.right != g_app.selection.left || g_app.selection.bottom != g_app.selection.top;
+    in.bits_per_pixel = g_app.page.bits_per_pixel;
+    in.page_count = g_app.file.page_count;
+    in.is_jfif = g_app.file.format == FMT_JFIF;
+    in.clipboard_has_bitmap = IsClipboardFormatAvailable(CF_BITMAP) || IsClipboardFormatAvailable(CF_DIB);
+    for (const MenuItemState& item : menu_item_states(in))
+        EnableMenuItem(menu, item.command, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(menu, 40029, MF_BYCOMMAND | (g_app.settings.flags.ScaleToGray ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void on_mouse_wheel(HWND hwnd, WPARAM wp) {
+    const UINT msg = (GetKeyState(VK_SHIFT) & 0x8000) ? WM_HSCROLL : WM_VSCROLL;
+    PostMessage(hwnd, msg, (short)HIWORD(wp) < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+}
+
+void on_paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    FillRect(dc, &ps.rcPaint, (HBRUSH)GetStockObject(WHITE_BRUSH));  // the image view paints here
+    EndPaint(hwnd, &ps);
+}
+
+void on_right_button(HWND hwnd, LPARAM lp) {
+    if (!g_app.context_menu) return;
+    POINT at = {(short)LOWORD(lp), (short)HIWORD(lp)};
+    ClientToScreen(hwnd, &at);
+    TrackPopupMenu(g_app.context_menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
 }
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: on_create(hwnd); return 0;
-    case WM_COMMAND: on_command(hwnd, LOWORD(wp)); return 0;
+    case WM_COMMAND: dispatch_command(hwnd, LOWORD(wp)); return 0;
     case WM_KEYDOWN: on_key_down(hwnd, wp); return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: return 0;
     case WM_TIMER: return 0;  // the animation step runs here while an animation plays
+    case WM_INITMENU: on_init_menu((HMENU)wp); return 0;
+    case WM_DROPFILES: on_drop_files((HDROP)wp); return 0;
+    case WM_USER: on_show_current_file(); return 0;
+    case kHandOverMessage: on_hand_over(hwnd); return 0;
+    case WM_MOUSEWHEEL: on_mouse_wheel(hwnd, wp); return 0;
+    case WM_RBUTTONDOWN: on_right_button(hwnd, lp); return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) != WA_INACTIVE) SetFocus(hwnd);
+        return 0;
+    case WM_PAINT: on_paint(hwnd); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PALETTECHANGED: InvalidateRect(hwnd, nullptr, FALSE); return 0;
+    case WM_CLOSE: on_close(hwnd); return 0;
     case WM_DESTROY: on_destroy(hwnd); return 0;
     default: return DefWindowProc(hwnd, msg, wp, lp);
     }
@@ -104,8 +196,18 @@ bool register_main_window_class(HINSTANCE instance) {
 HWND create_main_window(HINSTANCE instance) {
     TCHAR title[64];
     load_text(g_app.glimra_mode ? IDS_TITLE_GLIMRA_MODE : IDS_TITLE, title, 64);
-    return CreateWindowEx(0, g_class_name, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 800, 600,
-                          nullptr, nullptr, instance, nullptr);
+    return CreateWindowEx(0, g_class_name, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+void check_sort_order() {
+    const UINT current = kSortCommands[g_app.settings.sort_order >= 0 && g_app.settings.sort_order < 3
+                                           ? g_app.settings.sort_order
+                                           : 0];
+    for (HMENU menu : {GetMenu(g_app.main_window), g_app.context_menu}) {
+        if (!menu) continue;
+        for (UINT id : kSortCommands) CheckMenuItem(menu, id, MF_BYCOMMAND | (id == current ? MF_CHECKED : MF_UNCHECKED));
+    }
 }
 
 void restart_animation_timer() {
