@@ -3,6 +3,7 @@
 // Flate data is inflated here (zlib), JPEG streams are sized from their frame header.
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -15,6 +16,7 @@ enum { OBJECT_WINDOW = 512, FILTER_REACH = 64, INFLATE_STEP = 65536 };
 
 struct PdfImage {
     bool black_is_one = false, ascii85 = false, decode_inverted = false, device_gray = false, device_rgb = false;
+    long colour_object = -1;  // "/ColorSpace N 0 R": the object holding the colour space
     int compression = COMP_NONE;
     long width = 0, height = 0, bits = 1;
     long stream_start = -1;
@@ -72,7 +74,13 @@ void read_filter(const uint8_t* t, long end, PdfImage* img) {
         if (find(t, f, reach, n.text) >= 0) img->compression = n.compression;
 }
 
-void read_dictionary(const uint8_t* t, long end, PdfImage* img) {
+// The keys are looked for in the object's dictionary, before its stream begins, so
+// that a small stream's neighbours cannot lend it theirs.
+void read_dictionary(const uint8_t* t, long window, PdfImage* img) {
+    const long s = find(t, 0, window, "stream");
+    if (s >= 0 && s + 6 < window && t[s + 6] == '\n') img->stream_start = s + 7;
+    else if (s >= 0 && s + 7 < window && t[s + 6] == '\r' && t[s + 7] == '\n') img->stream_start = s + 8;
+    const long end = s >= 0 ? s : window;
     const long b = find(t, 0, end, "BlackIs1");
     if (b >= 0) {
         const long v = skip_blanks(t, b + 8, end);
@@ -81,13 +89,17 @@ void read_dictionary(const uint8_t* t, long end, PdfImage* img) {
     read_filter(t, end, img);
     img->decode_inverted = decode_inverted(t, end);
     img->device_gray = find(t, 0, end, "/DeviceGray") >= 0;
+    const long cs = find(t, 0, end, "/ColorSpace");
+    if (cs >= 0) {
+        long i = skip_blanks(t, cs + 11, end), number = 0;
+        const long digits = i;
+        for (; i < end && t[i] >= '0' && t[i] <= '9' && number < 10000000; ++i) number = number * 10 + (t[i] - '0');
+        if (i > digits && i + 4 < end && std::memcmp(t + i, " 0 R", 4) == 0) img->colour_object = number;
+    }
     img->device_rgb = find(t, 0, end, "/DeviceRGB") >= 0;
     img->bits = number_after(t, end, "/BitsPerComponent");
     img->width = number_after(t, end, "/Width");
     img->height = number_after(t, end, "/Height");
-    const long s = find(t, 0, end, "stream");
-    if (s >= 0 && s + 6 < end && t[s + 6] == '\n') img->stream_start = s + 7;
-    else if (s >= 0 && s + 7 < end && t[s + 6] == '\r' && t[s + 7] == '\n') img->stream_start = s + 8;
 }
 
 // ASCII85 (groups of five characters from '!', 'z' for four zero bytes), decoded
@@ -191,6 +203,50 @@ int describe_jpeg_stream(PageBitmap* page) {
     return describe_jpeg_frame(page->data, (size_t)page->data_length, (size_t)sof, page);
 }
 
+int hex_value(uint8_t c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// An indexed colour space held in its own object, "[/Indexed /DeviceGray|/DeviceRGB
+// hival <hex lookup>]", becomes the page's palette; false when the object is not of
+// that form (the palette then stays as it was).
+bool indexed_palette(const ImageFileInfo* info, long object, uint8_t* palette) {
+    char label[32];
+    const int n = std::snprintf(label, sizeof label, "\n%ld 0 obj", object);
+    const uint8_t* view = info->view;
+    const long file = (long)file_length(info);
+    const long at = find(view, 0, file, label);
+    if (at < 0) return false;
+    const long end = at + OBJECT_WINDOW < file ? at + OBJECT_WINDOW : file;
+    const long indexed = find(view, at + n, end, "/Indexed");
+    if (indexed < 0) return false;
+    const bool rgb = find(view, indexed, indexed + 24 < end ? indexed + 24 : end, "/DeviceRGB") >= 0;
+    const int components = rgb ? 3 : 1;
+    long hex = find(view, indexed, end, "<");
+    if (hex < 0) return false;
+    int entry = 0, part = 0, high = -1;
+    for (long i = hex + 1; i < file && view[i] != '>' && entry < 256; ++i) {
+        const int v = hex_value(view[i]);
+        if (v < 0) continue;
+        if (high < 0) {
+            high = v;
+            continue;
+        }
+        const uint8_t byte = (uint8_t)(high << 4 | v);
+        high = -1;
+        if (rgb) palette[3 * entry + 2 - part] = byte;
+        else palette[3 * entry] = palette[3 * entry + 1] = palette[3 * entry + 2] = byte;
+        if (++part == components) {
+            part = 0;
+            ++entry;
+        }
+    }
+    return entry > 0;
+}
+
 int set_geometry(const PdfImage& img, PageBitmap* page) {
     if (img.width <= 0 || img.height <= 0 || img.width > kMaxPageSide || img.height > kMaxPageSide)
         return ERR_BAD_HEADER;
@@ -219,6 +275,7 @@ int read_pdf_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
     read_dictionary(text, window, &img);
     if (img.stream_start < 0) return ERR_BAD_HEADER;
     if (int rc = set_geometry(img, page)) return rc;
+    if (page->palette && img.colour_object >= 0) indexed_palette(info, img.colour_object, page->palette);
     page->compression = (int8_t)img.compression;
     page->black_is_one = img.black_is_one;
     page->layout = LAYOUT_TOP_DOWN;

@@ -123,3 +123,20 @@ TEST(ReadPagePdf, JpegStreamsAreSizedFromTheirFrame) {
     ScopedPage none;
     EXPECT_EQ(read_page(&g.info, none.get(), 0), ERR_BAD_HEADER);
 }
+
+TEST(ReadPagePdf, IndexedColourSpaceInItsOwnObjectGivesThePalette) {
+    const Bytes indices = {0, 1, 2, 1};
+    Bytes b = pdf_with_image("/Width 4 /Height 1 /ColorSpace 5 0 R /BitsPerComponent 8 /Filter /FlateDecode",
+                             deflate_bytes(indices));
+    const std::string space = "5 0 obj\n[/Indexed /DeviceRGB 2 <FF0000 00ff00 0000FF>]\nendobj\n";
+    b.insert(b.end(), space.begin(), space.end());
+    PdfFile f(b);
+    ScopedPage page;
+    ASSERT_EQ(read_page(&f.info, page.get(), 0), IMG_OK);
+    ASSERT_NE(page->palette, nullptr);
+    EXPECT_EQ(page->palette[2], 255);      // entry 0 red
+    EXPECT_EQ(page->palette[0], 0);
+    EXPECT_EQ(page->palette[3 + 1], 255);  // entry 1 green
+    EXPECT_EQ(page->palette[6 + 0], 255);  // entry 2 blue
+    EXPECT_EQ(pixel_at(page.page, 2, 0), 2u);
+}

@@ -189,6 +189,19 @@ TEST(DecodeTool, DcxPagesAndPageErrors) {
     EXPECT_FALSE(fs::exists(out));
 }
 
+TEST(InfoPages, OneLinePerPage) {
+    SKIP_WITHOUT_PROGRAM("convert");
+    TempDir tmp;
+    const fs::path dcx = tmp / "two.dcx";
+    ASSERT_EQ(run_command("convert -size 20x10 xc:white -size 31x7 gradient: -monochrome DCX:" + q(dcx)), 0);
+    std::string out;
+    ASSERT_EQ(run_command(q(tool_path()) + " info " + q(dcx) + " --pages", &out), 0);
+    EXPECT_NE(out.find("pages: 2\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("page 0: width=20 height=10 bpp="), std::string::npos) << out;
+    EXPECT_NE(out.find("page 1: width=31 height=7 bpp=1 compression=5 x_dpi="), std::string::npos) << out;
+    EXPECT_EQ(out.find("page 2:"), std::string::npos) << out;
+}
+
 TEST(DecodeTool, BadArgumentsAndUnreadableFiles) {
     TempDir tmp;
     std::string err;
