@@ -1,5 +1,8 @@
 // Memory layer, POSIX build: whole-page anonymous mappings (zero-filled). A small
-// header in front of each block records the mapping's length for munmap.
+// header in front of each block records the mapping for munmap. Large blocks are
+// placed on 2 MB boundaries and sized in 2 MB steps so the kernel can back them with
+// transparent huge pages: page faults on a fresh buffer otherwise cost more than the
+// decoding that fills it.
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -8,34 +11,59 @@
 
 namespace {
 constexpr size_t kHeader = 64;  // keeps the caller's block 64-byte aligned
+constexpr size_t kHugePage = 2u << 20;
 constexpr size_t kHugeThreshold = 4u << 20;
+
+struct BlockHeader {
+    void* base;    // start of the mapping
+    size_t length; // length of the mapping
+};
+
+size_t round_up(size_t n, size_t step) { return (n + step - 1) / step * step; }
+
+void* map_block(size_t total) {
+    if (total < kHugeThreshold) {
+        void* base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED) return nullptr;
+        *static_cast<BlockHeader*>(base) = {base, total};
+        return base;
+    }
+    // Map one huge page more than needed, then give back the unaligned ends.
+    const size_t length = round_up(total, kHugePage);
+    uint8_t* raw = static_cast<uint8_t*>(
+        mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    if (raw == MAP_FAILED) return nullptr;
+    uint8_t* base = reinterpret_cast<uint8_t*>(round_up(reinterpret_cast<uintptr_t>(raw), kHugePage));
+    if (base > raw) munmap(raw, (size_t)(base - raw));
+    uint8_t* end = raw + length + kHugePage;
+    if (end > base + length) munmap(base + length, (size_t)(end - (base + length)));
+#ifdef MADV_HUGEPAGE
+    madvise(base, length, MADV_HUGEPAGE);
+#endif
+    *reinterpret_cast<BlockHeader*>(base) = {base, length};
+    return base;
+}
+
+BlockHeader* header_of(void* p) { return reinterpret_cast<BlockHeader*>(static_cast<uint8_t*>(p) - kHeader); }
 }  // namespace
 
 void* mem_alloc(size_t size) {
-    if (size > (SIZE_MAX >> 1)) return nullptr;
-    const size_t total = size + kHeader;
-    void* base = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (base == MAP_FAILED) return nullptr;
-#ifdef MADV_HUGEPAGE
-    // Page faults on large fresh buffers cost more than the decoding that fills them.
-    if (total >= kHugeThreshold) madvise(base, total, MADV_HUGEPAGE);
-#endif
-    *static_cast<size_t*>(base) = total;
-    return static_cast<uint8_t*>(base) + kHeader;
+    if (size > (SIZE_MAX >> 2)) return nullptr;
+    void* base = map_block(size + kHeader);
+    return base ? static_cast<uint8_t*>(base) + kHeader : nullptr;
 }
 
 void mem_free(void* p) {
     if (!p || p == reinterpret_cast<void*>(UINTPTR_MAX)) return;
-    uint8_t* base = static_cast<uint8_t*>(p) - kHeader;
-    munmap(base, *reinterpret_cast<size_t*>(base));
+    const BlockHeader h = *header_of(p);
+    munmap(h.base, h.length);
 }
 
 void mem_free_decommit(void* p) {
     if (!p || p == reinterpret_cast<void*>(UINTPTR_MAX)) return;
-    uint8_t* base = static_cast<uint8_t*>(p) - kHeader;
-    const size_t total = *reinterpret_cast<size_t*>(base);
-    madvise(base, total, MADV_DONTNEED);
-    munmap(base, total);
+    const BlockHeader h = *header_of(p);
+    madvise(h.base, h.length, MADV_DONTNEED);
+    munmap(h.base, h.length);
 }
 
 bool mem_is_readable(const void* p) {

@@ -240,3 +240,16 @@ TEST(CreateOutputFile, TruncatesOrOpensForUpdate) {
 
     EXPECT_EQ(create_output_file((dir / "no" / "dir" / "x").string().c_str(), &info, 0, FMT_PCX), ERR_IO);
 }
+
+TEST(Memory, LargeBlocksAreUsableToTheirLastByte) {
+    // Sizes around the huge-page threshold and the 2 MB steps above it.
+    for (size_t size : {size_t{4u << 20} - 64, size_t{4u << 20}, size_t{(6u << 20) + 1}, size_t{37u << 20}}) {
+        uint8_t* p = static_cast<uint8_t*>(mem_alloc(size));
+        ASSERT_NE(p, nullptr) << size;
+        EXPECT_EQ(p[0], 0);
+        EXPECT_EQ(p[size - 1], 0);
+        p[0] = 1;
+        p[size - 1] = 2;
+        mem_free(p);
+    }
+}
