@@ -4,6 +4,7 @@
 // list itself when a cut file has lost its index.
 #include <initializer_list>
 
+#include "codecs/jpeg_state.h"
 #include "identify_scan.h"
 
 namespace {
@@ -230,7 +231,10 @@ int parse_avi_movie(const FileSpan& file, const IdentifyHeader&, ImageFileInfo* 
         if (c.code == h.codec) info->video_compression = c.compression;
     if (info->video_compression == COMP_NO_STREAM) return ERR_UNSUPPORTED;
     info->audio_rate = snap_audio_rate(info->audio_rate);
-    // The Motion-JPEG and H.263 decoder states are prepared here once their codecs
-    // exist; until then video_decoder stays null.
-    return build_tables(file, h, info);
+    if (int rc = build_tables(file, h, info)) return rc;
+    // Motion-JPEG frames of AVI files leave out their Huffman tables: the movie's
+    // decoder state holds the standard ones.
+    if (info->video_compression == COMP_MOTION_JPEG)
+        return prepare_movie_jpeg_state(info, kJpegStandardDht, sizeof kJpegStandardDht, true);
+    return IMG_OK;
 }

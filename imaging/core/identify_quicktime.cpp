@@ -6,6 +6,7 @@
 
 #include <iterator>
 
+#include "codecs/jpeg_state.h"
 #include "identify_scan.h"
 
 namespace {
@@ -126,6 +127,22 @@ int32_t frame_milliseconds(uint32_t timescale, uint32_t duration) {
     return per_second ? (int32_t)(1000 / per_second) : (int32_t)((1000ull * duration) / timescale);
 }
 
+// Motion-JPEG: the movie's decoder state takes the DHT segments that follow one
+// another from the first one within the first 4,096 bytes of the first frame.
+int prepare_quicktime_jpeg(const FileSpan& file, ImageFileInfo* info) {
+    ByteReader r = file.window((size_t)info->page_offsets[0], 4096);
+    const uint8_t* p = r.data() + r.pos();
+    const size_t n = r.remaining();
+    for (size_t i = 0; i + 1 < n; ++i)
+        if (p[i] == 0xFF && p[i + 1] == 0xC4) {
+            const ByteReader rest = file.window((size_t)info->page_offsets[0] + i, 65536);
+            const int rc = prepare_movie_jpeg_state(info, rest.data() + rest.pos(), rest.remaining(), true);
+            if (rc != ERR_BAD_HEADER) return rc;  // damaged tables: each frame brings its own
+            break;
+        }
+    return prepare_movie_jpeg_state(info, nullptr, 0, false);
+}
+
 int commit_video(QtWalk& w, Track& t) {
     const int codec = lookup(kVideoCodecs, std::size(kVideoCodecs), t.format);
     if (codec < 0 || w.have_video) return IMG_OK;
@@ -148,10 +165,8 @@ int commit_video(QtWalk& w, Track& t) {
     info->video_compression = (uint8_t)codec;
     info->frame_ms = frame_milliseconds(t.timescale, t.first_delta);
     info->movie_bpp = 24;
-    // For Motion-JPEG the first frame's Huffman tables are loaded into the movie's
-    // decoder state once the JPEG decoder provides one; video_decoder stays null.
     w.have_video = true;
-    return IMG_OK;
+    return codec == COMP_MOTION_JPEG ? prepare_quicktime_jpeg(w.file, info) : IMG_OK;
 }
 
 // Bytes of a sound chunk of `samples` table samples. Classic movies count single

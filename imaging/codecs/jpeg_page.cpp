@@ -1,0 +1,166 @@
+// The JPEG decoder's entry: reads the markers up to the first scan, hands an Exif
+// segment on, sizes and allocates the picture (8-bit grey with a grey palette,
+// 24-bit or RGB565 colour; full, half or one-eighth size) and runs the baseline or
+// progressive decoding (ITU-T T.81). Damaged data ends in -4, which the caller may
+// accept to keep the part decoded before the fault.
+#include <cstring>
+
+#include "jpeg_state.h"
+
+namespace {
+
+enum { SOF0 = 0xC0, SOF1 = 0xC1, SOF2 = 0xC2, SOF3 = 0xC3, SOS = 0xDA, PALETTE_BYTES = 768 };
+
+struct Decode {
+    const PageBitmap* source;
+    PageBitmap* target;
+    JpegDecoderState* s;
+    bool shared, own_buffer, own_palette;
+    JpegInput in;
+    JpegOutput out;
+};
+
+void reset_frame(JpegDecoderState* s, int options) {
+    s->restart_interval = s->restart_countdown = 0;
+    s->exif_position = s->exif_length = 0;
+    s->options = options;
+    std::memset(s->comment, 0, sizeof s->comment);
+    for (int c = 1; c < 4; ++c) s->comp[c].h = s->comp[c].v = 1;
+}
+
+// Start of image at byte 0, or at byte 1 after one stray byte.
+int start_of_image(const JpegInput& in, size_t* pos) {
+    if (in.len >= 2 && in.buf[0] == 0xFF && in.buf[1] == 0xD8) *pos = 2;
+    else if (in.len >= 3 && in.buf[1] == 0xFF && in.buf[2] == 0xD8) *pos = 3;
+    else return ERR_BAD_HEADER;
+    return IMG_OK;
+}
+
+// Target size and pixel buffer; the size comes from the frame header.
+int prepare_target(Decode& d) {
+    JpegDecoderState* s = d.s;
+    const int opts = s->options;
+    int w = s->width, h = s->height;
+    if (w == 0 || h == 0) return ERR_BAD_HEADER;
+    if (opts & (JPEG_EIGHTH | JPEG_THUMBNAIL)) w = (w + 7) >> 3, h = (h + 7) >> 3;
+    else if (opts & JPEG_HALF) w = (w + 1) >> 1, h = (h + 1) >> 1;
+    const int bpp = s->component_count == 1 ? 8 : (opts & JPEG_RGB565) ? 16 : 24;
+    const int32_t pitch = row_bytes_aligned(w, bpp);
+    if (pitch < row_bytes_packed(w, bpp)) return ERR_UNSUPPORTED;  // wider than a row can be
+    const size_t bytes = (size_t)pitch * (size_t)(h + 16);
+    PageBitmap* t = d.target;
+    if (opts & JPEG_INTO_BUFFER) {
+        // The caller's buffer was sized for the picture it identified.
+        if (!t->data || s->width != d.source->width || s->height != d.source->height) return ERR_PARAMETER;
+    } else {
+        t->data = static_cast<uint8_t*>(mem_alloc(bytes));
+        if (!t->data) return ERR_MEMORY;
+        d.own_buffer = true;
+    }
+    t->width = w;
+    t->height = h;
+    t->bits_per_pixel = (int8_t)bpp;
+    t->pitch = pitch;
+    t->data_length = (int32_t)(bytes > INT32_MAX ? INT32_MAX : bytes);
+    t->data_offset = 0;
+    t->ownership = OWN_ALLOCATED;
+    t->layout = LAYOUT_TOP_DOWN;
+    d.out = JpegOutput{t->data, pitch, w, h, bpp};
+    return IMG_OK;
+}
+
+int prepare_palette(Decode& d) {
+    PageBitmap* t = d.target;
+    if (t->bits_per_pixel != 8) {
+        if (t->palette) mem_free(t->palette);  // a colour picture carries none
+        t->palette = nullptr;
+        return IMG_OK;
+    }
+    if (!t->palette) {
+        t->palette = static_cast<uint8_t*>(mem_alloc(PALETTE_BYTES));
+        if (!t->palette) return ERR_MEMORY;
+        d.own_palette = true;
+    }
+    for (int i = 0; i < 256; ++i) t->palette[3 * i] = t->palette[3 * i + 1] = t->palette[3 * i + 2] = (uint8_t)i;
+    return IMG_OK;
+}
+
+// The frame marker decides the path; 12-bit and other precisions are a bad header.
+int check_frame_marker(JpegDecoderState* s, int marker, const JpegInput& in, size_t pos) {
+    const bool sof = marker >= SOF0 && marker <= SOF3;
+    if (sof && pos + 3 <= in.len && in.buf[pos + 2] != 8) return ERR_BAD_HEADER;
+    if (marker == SOF2) s->options |= JPEG_PROGRESSIVE;
+    return marker == SOF0 || marker == SOF2 ? IMG_OK : ERR_UNSUPPORTED;
+}
+
+int run(Decode& d) {
+    JpegDecoderState* s = d.s;
+    if (int rc = jpeg_input_open(&d.in, d.source)) return rc;
+    size_t pos = 0;
+    if (int rc = start_of_image(d.in, &pos)) return rc;
+    const int marker = jpeg_scan_markers(s, d.in.buf, d.in.len, &pos);
+    if (marker < 0) return marker;
+    if (s->comment[0]) std::memcpy(d.target->description, s->comment, sizeof s->comment);
+    if (s->exif_position && jpeg_exif_handover(s, d.in.buf, d.in.len, d.target, s->options) == 1) return 1;
+    if (int rc = check_frame_marker(s, marker, d.in, pos)) return rc;
+    if (int rc = jpeg_parse_frame(s, d.in.buf, d.in.len, pos)) return rc;
+    if (int rc = prepare_target(d)) return rc;
+    if (int rc = prepare_palette(d)) return rc;
+    pos += (size_t)(d.in.buf[pos] << 8 | d.in.buf[pos + 1]);
+    if (jpeg_scan_markers(s, d.in.buf, d.in.len, &pos) != SOS) return ERR_BAD_HEADER;
+    const size_t header = pos;
+    if (int rc = jpeg_parse_scan(s, d.in.buf, d.in.len, header, &pos)) return rc;
+    s->scan_count = 1;
+    if (!s->lookups_built)
+        if (int rc = jpeg_build_lookups(s)) return rc;
+    jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0);
+    if (s->component_count == 3 && !d.shared) jpeg_fill_color_tables(s);
+    d.in.pos = pos;
+    if (s->options & JPEG_PROGRESSIVE)
+        return jpeg_decode_progressive(s, &d.in, d.in.buf + header, d.in.len - header, &d.out);
+    return jpeg_decode_baseline(s, &d.in, &d.out);
+}
+
+void release_output(Decode& d) {
+    PageBitmap* t = d.target;
+    if (d.own_buffer) mem_free(t->data), t->data = nullptr;
+    if (d.own_palette) mem_free(t->palette), t->palette = nullptr;
+}
+
+}  // namespace
+
+int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool shared) {
+    if (!source || !target) return ERR_PARAMETER;
+    Decode d{};
+    d.source = source;
+    d.target = target;
+    d.shared = shared;
+    if (shared) {
+        d.s = static_cast<JpegDecoderState*>(source->decoder_state ? source->decoder_state : target->decoder_state);
+        if (!d.s) return ERR_PARAMETER;
+    } else {
+        d.s = static_cast<JpegDecoderState*>(mem_alloc(sizeof(JpegDecoderState)));
+        if (!d.s) return ERR_MEMORY;
+        jpeg_fill_range_limit(d.s);
+    }
+    reset_frame(d.s, options);
+    int rc = run(d);
+    jpeg_input_close(&d.in);
+    if (!shared) {
+        jpeg_release_lookups(d.s);
+        mem_free(d.s);
+    }
+    if (rc == 1) return IMG_OK;  // the Exif thumbnail became the target
+    // Damaged data: the picture keeps what was decoded before the fault.
+    if (rc == ERR_DECOMPRESS && (options & JPEG_ACCEPT_DAMAGED) && d.out.pixels) rc = IMG_OK;
+    if (rc != IMG_OK) release_output(d);
+    return rc;
+}
+
+int jpeg_decode_page(const PageBitmap* source, PageBitmap* target, int flags) {
+    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, false);
+}
+
+int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int flags) {
+    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, true);
+}
