@@ -1,4 +1,4 @@
-// GIF pages (GIF89a specification): the screen descriptor and colour tables, the
+// GIF pages (GIF89a): the screen descriptor and colour tables, the
 // extensions before an image (graphic control, comment, application, plain text),
 // and the image's LZW sub-blocks compacted into one owned buffer.
 #include <cstring>

@@ -25,7 +25,7 @@ Bytes riff_list(const std::string& type, const std::vector<Bytes>& children) {
     return riff_chunk("LIST", body);
 }
 
-struct AviSpec {
+struct AviLayout {
     std::string handler = "MJPG";      // strh handler of the video stream
     std::string compression = "MJPG";  // strf compression of the video stream
     uint32_t audio_rate = 22100;
@@ -38,13 +38,13 @@ struct AviFile {
     std::vector<int32_t> video_chunks, audio_chunks;  // chunk header positions
 };
 
-AviFile avi_file(const AviSpec& spec) {
+AviFile avi_file(const AviLayout& layout) {
     Bytes avih, vstrh, vstrf, astrh, astrf;
     avih.le32(40000).le32(0).le32(0).le32(0x10).le32(3).le32(0).le32(2).le32(0).le32(64).le32(48).zeros(16);
-    vstrh.text("vids").text(spec.handler).zeros(12).le32(1).le32(25).pad_to(56);
-    vstrf.le32(40).le32(64).le32(48).le16(1).le16(24).text(spec.compression).pad_to(40);
-    astrh.text("auds").le32(0).zeros(12).le32(1).le32(spec.audio_rate).pad_to(56);
-    astrf.le16(1).le16(1).le32(spec.audio_rate).le32(spec.audio_rate).le16(1).le16(8).le16(0);
+    vstrh.text("vids").text(layout.handler).zeros(12).le32(1).le32(25).pad_to(56);
+    vstrf.le32(40).le32(64).le32(48).le16(1).le16(24).text(layout.compression).pad_to(40);
+    astrh.text("auds").le32(0).zeros(12).le32(1).le32(layout.audio_rate).pad_to(56);
+    astrf.le16(1).le16(1).le32(layout.audio_rate).le32(layout.audio_rate).le16(1).le16(8).le16(0);
     const Bytes hdrl = riff_list("hdrl", {riff_chunk("avih", avih),
                                           riff_list("strl", {riff_chunk("strh", vstrh), riff_chunk("strf", vstrf)}),
                                           riff_list("strl", {riff_chunk("strh", astrh), riff_chunk("strf", astrf)})});
@@ -66,23 +66,23 @@ AviFile avi_file(const AviSpec& spec) {
         data.fill(p.size, 0xAB);
         movi.push_back(riff_chunk(p.id, data));
         (p.id[2] == 'd' ? f.video_chunks : f.audio_chunks).push_back(pos);
-        uint32_t offset = (uint32_t)(spec.index == AviSpec::ABSOLUTE ? pos : pos - movi_type);
-        if (p.id[2] == 'd' && ++video == 3) offset += spec.third_frame_offset_bump;
+        uint32_t offset = (uint32_t)(layout.index == AviLayout::ABSOLUTE ? pos : pos - movi_type);
+        if (p.id[2] == 'd' && ++video == 3) offset += layout.third_frame_offset_bump;
         index.text(p.id).le32(p.key ? 0x10 : 0).le32(offset).le32((uint32_t)p.size);
         pos += (int32_t)movi.back().size();
     }
     Bytes body;
     body.text("AVI ").append(hdrl).append(riff_list("movi", movi));
-    if (spec.index != AviSpec::NONE) body.append(riff_chunk("idx1", index));
+    if (layout.index != AviLayout::NONE) body.append(riff_chunk("idx1", index));
     f.bytes.text("RIFF").le32((uint32_t)body.size()).append(body);
     return f;
 }
 
 TEST(IdentifyAvi, HeadersAndIndexedTables) {
-    for (auto kind : {AviSpec::RELATIVE, AviSpec::ABSOLUTE}) {
-        AviSpec spec;
-        spec.index = kind;
-        const AviFile f = avi_file(spec);
+    for (auto kind : {AviLayout::RELATIVE, AviLayout::ABSOLUTE}) {
+        AviLayout layout;
+        layout.index = kind;
+        const AviFile f = avi_file(layout);
         const Identified r = identify_bytes(f.bytes, "movie.avi");
         ASSERT_EQ(r.rc, 0);
         EXPECT_EQ(r.info.format, FMT_AVI);
@@ -108,9 +108,9 @@ TEST(IdentifyAvi, HeadersAndIndexedTables) {
 }
 
 TEST(IdentifyAvi, CutFileWithoutIndexIsWalkedThroughItsMoviList) {
-    AviSpec spec;
-    spec.index = AviSpec::NONE;
-    const AviFile f = avi_file(spec);
+    AviLayout layout;
+    layout.index = AviLayout::NONE;
+    const AviFile f = avi_file(layout);
     const Identified r = identify_bytes(f.bytes, "cut.avi");
     ASSERT_EQ(r.rc, 0);
     EXPECT_EQ(r.pages, f.video_chunks);
@@ -121,9 +121,9 @@ TEST(IdentifyAvi, CutFileWithoutIndexIsWalkedThroughItsMoviList) {
 
 TEST(IdentifyAvi, AudioRatesSnapOnlyNearStandardRates) {
     for (auto [stored, expected] : {std::pair{22100u, 22050}, {12000u, 12000}, {8100u, 8000}, {11111u, 11025}}) {
-        AviSpec spec;
-        spec.audio_rate = stored;
-        EXPECT_EQ(identify_bytes(avi_file(spec).bytes).info.audio_rate, expected) << stored;
+        AviLayout layout;
+        layout.audio_rate = stored;
+        EXPECT_EQ(identify_bytes(avi_file(layout).bytes).info.audio_rate, expected) << stored;
     }
     EXPECT_EQ(snap_audio_rate(7800), 7800);
     EXPECT_EQ(snap_audio_rate(7801), 8000);
@@ -146,10 +146,10 @@ TEST(IdentifyAvi, CodecFromHandlerOrFormat) {
         {"XVID", "XVID", ERR_UNSUPPORTED},
     };
     for (const auto& c : cases) {
-        AviSpec spec;
-        spec.handler = std::string(c.handler, 4);
-        spec.compression = c.compression;
-        const Identified r = identify_bytes(avi_file(spec).bytes);
+        AviLayout layout;
+        layout.handler = std::string(c.handler, 4);
+        layout.compression = c.compression;
+        const Identified r = identify_bytes(avi_file(layout).bytes);
         if (c.expected < 0)
             EXPECT_EQ(r.rc, c.expected) << c.compression;
         else
@@ -158,9 +158,9 @@ TEST(IdentifyAvi, CodecFromHandlerOrFormat) {
 }
 
 TEST(IdentifyAvi, IndexEntryOutsideTheFileEndsTheFrameList) {
-    AviSpec spec;
-    spec.third_frame_offset_bump = 1u << 30;
-    const Identified r = identify_bytes(avi_file(spec).bytes);
+    AviLayout layout;
+    layout.third_frame_offset_bump = 1u << 30;
+    const Identified r = identify_bytes(avi_file(layout).bytes);
     ASSERT_EQ(r.rc, 0);
     EXPECT_EQ(r.info.page_count, 2);
     EXPECT_EQ(r.info.audio_chunk_count, 2);
@@ -168,7 +168,7 @@ TEST(IdentifyAvi, IndexEntryOutsideTheFileEndsTheFrameList) {
 
 TEST(IdentifyAvi, DamagedHeadersNeverReadOutsideTheFile) {
     // A JUNK chunk whose size has its top bit set is cut to the low 24 bits.
-    AviFile f = avi_file(AviSpec{});
+    AviFile f = avi_file(AviLayout{});
     Bytes junk;
     junk.text("JUNK").le32(0x80000010).fill(16, 0);
     Bytes patched;
@@ -256,20 +256,20 @@ struct QtSpec {
     uint32_t chunk_bump = 0;  // added to the last video chunk offset
 };
 
-Bytes qt_file(const QtSpec& spec) {
+Bytes qt_file(const QtSpec& layout) {
     const uint32_t d = kMdatData;
-    QtTrack video{true, spec.video_format, 24, 600, 40};
+    QtTrack video{true, layout.video_format, 24, 600, 40};
     video.stsc = {1, 2, 1, 2, 1, 1};
     video.stsz = {0, 4, 100, 200, 300, 50};
-    video.stco = {3, d, d + 400, d + 800 + spec.chunk_bump};
+    video.stco = {3, d, d + 400, d + 800 + layout.chunk_bump};
     video.stss = {1, 3};
-    video.with_stss = spec.with_stss;
-    QtTrack sound{false, spec.sound_format, spec.sound_bits, 22100, 1};
+    video.with_stss = layout.with_stss;
+    QtTrack sound{false, layout.sound_format, layout.sound_bits, 22100, 1};
     sound.stsc = {1, 640, 1};
     sound.stsz = {1, 1280};
     sound.stco = {2, d + 1000, d + 2400};
     Bytes moov = atoms("moov", {atom("mvhd", table({0, 0, 600, 0})), qt_track(sound), qt_track(video)});
-    if (spec.compressed) {
+    if (layout.compressed) {
         std::vector<unsigned char> packed(compressBound(moov.size()));
         uLongf packed_size = packed.size();
         compress(packed.data(), &packed_size, moov.b.data(), moov.size());
@@ -285,9 +285,9 @@ Bytes qt_file(const QtSpec& spec) {
 
 TEST(IdentifyQuickTime, SampleTablesGiveFramesKeyFramesAndSound) {
     for (bool compressed : {false, true}) {
-        QtSpec spec;
-        spec.compressed = compressed;
-        const Identified r = identify_bytes(qt_file(spec), "movie.mov");
+        QtSpec layout;
+        layout.compressed = compressed;
+        const Identified r = identify_bytes(qt_file(layout), "movie.mov");
         ASSERT_EQ(r.rc, 0) << compressed;
         EXPECT_EQ(r.info.format, FMT_QUICKTIME);
         EXPECT_EQ(r.access, ACCESS_STREAMED);
@@ -333,17 +333,17 @@ TEST(IdentifyQuickTime, SoundChunkBytesFollowTheSampleFormat) {
 }
 
 TEST(IdentifyQuickTime, WithoutSyncTableEveryFrameIsKey) {
-    QtSpec spec;
-    spec.with_stss = false;
-    EXPECT_EQ(identify_bytes(qt_file(spec)).keyframes, (std::vector<int>{1, 1, 1, 1}));
+    QtSpec layout;
+    layout.with_stss = false;
+    EXPECT_EQ(identify_bytes(qt_file(layout)).keyframes, (std::vector<int>{1, 1, 1, 1}));
 }
 
 TEST(IdentifyQuickTime, CodecsAndMissingVideo) {
     for (auto [format, expected] : {std::pair{"cvid", (int)COMP_CINEPAK}, {"h263", (int)COMP_H263},
                                     {"mjpg", (int)COMP_MOTION_JPEG}, {"avc1", (int)ERR_UNSUPPORTED}}) {
-        QtSpec spec;
-        spec.video_format = format;
-        const Identified r = identify_bytes(qt_file(spec));
+        QtSpec layout;
+        layout.video_format = format;
+        const Identified r = identify_bytes(qt_file(layout));
         if (expected < 0)
             EXPECT_EQ(r.rc, expected) << format;
         else
@@ -355,9 +355,9 @@ TEST(IdentifyQuickTime, CodecsAndMissingVideo) {
 }
 
 TEST(IdentifyQuickTime, ChunksOutsideTheFileEndTheFrameList) {
-    QtSpec spec;
-    spec.chunk_bump = 1u << 30;
-    const Identified r = identify_bytes(qt_file(spec));
+    QtSpec layout;
+    layout.chunk_bump = 1u << 30;
+    const Identified r = identify_bytes(qt_file(layout));
     ASSERT_EQ(r.rc, 0);
     EXPECT_EQ(r.info.page_count, 3);
 

@@ -49,8 +49,8 @@ bool decode_both(const fs::path& file, const TempDir& tmp, Ppm* ours, Ppm* their
         ADD_FAILURE() << file << ": " << err;
         return false;
     }
-    const std::string spec = q(file.string() + "[" + std::to_string(page) + "]");
-    if (run_command("convert " + spec + " " + im_ops + " -depth 8 ppm:" + q(b)) != 0) {
+    const std::string im_input = q(file.string() + "[" + std::to_string(page) + "]");
+    if (run_command("convert " + im_input + " " + im_ops + " -depth 8 ppm:" + q(b)) != 0) {
         ADD_FAILURE() << "ImageMagick cannot read " << file;
         return false;
     }

@@ -15,11 +15,11 @@ struct DirSearch {
 
 DirSearch* dir_search_open(const char* directory, const char* pattern) {
     if (!directory[0]) return nullptr;
-    std::string spec = directory;
-    if (spec.back() != '\\' && spec.back() != '/') spec += '\\';
-    spec += pattern;
+    std::string search_path = directory;
+    if (search_path.back() != '\\' && search_path.back() != '/') search_path += '\\';
+    search_path += pattern;
     auto* search = new DirSearch{};
-    search->handle = FindFirstFileA(spec.c_str(), &search->data);
+    search->handle = FindFirstFileA(search_path.c_str(), &search->data);
     if (search->handle == INVALID_HANDLE_VALUE) {
         delete search;
         return nullptr;
