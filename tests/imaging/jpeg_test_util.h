@@ -118,9 +118,9 @@ inline void write_test_ppm(const fs::path& path, int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const int t = (x * 7 + y * 13) % 5;  // a little texture on smooth gradients
-            data.push_back((char)((x * 255 / (w > 1 ? w - 1 : 1) + t) & 255));
-            data.push_back((char)((y * 255 / (h > 1 ? h - 1 : 1)) & 255));
-            data.push_back((char)(((x + y) * 2 + t) & 255));
+            data.push_back((char)(x * 250 / (w > 1 ? w - 1 : 1) + t));
+            data.push_back((char)(y * 250 / (h > 1 ? h - 1 : 1) + t));
+            data.push_back((char)(60 + (x + y) * 120 / (w + h) + t));
         }
     write_bytes(path, JpegBytes(data.begin(), data.end()));
 }
