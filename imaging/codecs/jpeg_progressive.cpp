@@ -241,6 +241,7 @@ int decode_scan(JpegDecoderState* s, const Gathered& g, size_t start, Coefs* c, 
     in.buf = g.data;
     in.len = g.size;
     in.pos = start;
+    in.unstuffed = true;
     Scan sc{};
     sc.s = s;
     sc.c = c;

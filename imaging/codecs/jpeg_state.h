@@ -94,6 +94,7 @@ void jpeg_release_lookups(JpegDecoderState* s);
 struct JpegInput {
     const uint8_t* buf;
     size_t pos, len;
+    bool unstuffed;  // gathered progressive data: FF bytes stand for themselves
     // Streaming: the decoder's own window over `file`.
     uint8_t* window;
     FileHandle file;
@@ -127,7 +128,7 @@ inline void jpeg_bits_fill(JpegBits* b) {
             b->padding += 8;
         } else {
             byte = in->buf[in->pos++];
-            if (byte == 0xFF) {
+            if (byte == 0xFF && !in->unstuffed) {
                 if (in->pos >= in->len) {
                     byte = 0;
                     b->padding += 8;
