@@ -27,6 +27,8 @@ constexpr int kPlayPauseButton = 40055;
 constexpr UINT kSortCommands[3] = {40078, 40080, 40079};  // by name, size, date
 
 HWND g_trackbar = nullptr, g_play_button = nullptr, g_combo_scroll = nullptr;
+HIMAGELIST g_toolbar_pictures = nullptr;
+constexpr int kPlayPausePicture = 41;
 
 // The pop-up menu that holds `id`, searched through the menu tree.
 HMENU menu_holding(HMENU menu, UINT id) {
@@ -61,6 +63,7 @@ void on_create(HWND hwnd) {
     g_app.file_index = -1;
     g_app.selection = RECT{};
     create_children(hwnd);
+    g_toolbar_pictures = ImageList_LoadImage(g_app.instance, TEXT("ILIST1_BMP"), 24, 0, CLR_NONE, IMAGE_BITMAP, 0);
     g_toolbar_menu = menu_holding(GetMenu(hwnd), IDM_TOOLBAR_FIRST);
     rebuild_toolbar_menu();
     check_sort_order();
@@ -69,6 +72,8 @@ void on_create(HWND hwnd) {
 void on_destroy(HWND hwnd) {
     DragAcceptFiles(hwnd, FALSE);
     KillTimer(hwnd, kAnimationTimer);
+    if (g_toolbar_pictures) ImageList_Destroy(g_toolbar_pictures);
+    g_toolbar_pictures = nullptr;
     save_app_settings();
     g_app.abort_jobs = true;
     Sleep(200);
@@ -131,6 +136,12 @@ void on_init_menu(HMENU menu) {
     CheckMenuItem(menu, 40029, MF_BYCOMMAND | (g_app.settings.flags.ScaleToGray ? MF_CHECKED : MF_UNCHECKED));
 }
 
+// The "Play / Pause" button shows its toolbar picture.
+void on_draw_item(const DRAWITEMSTRUCT* item) {
+    if (item->CtlID != (UINT)kPlayPauseButton || !g_toolbar_pictures) return;
+    ImageList_Draw(g_toolbar_pictures, kPlayPausePicture, item->hDC, item->rcItem.left, item->rcItem.top, ILD_NORMAL);
+}
+
 void on_mouse_wheel(HWND hwnd, WPARAM wp) {
     const UINT msg = (GetKeyState(VK_SHIFT) & 0x8000) ? WM_HSCROLL : WM_VSCROLL;
     PostMessage(hwnd, msg, (short)HIWORD(wp) < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
@@ -163,6 +174,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES: on_drop_files((HDROP)wp); return 0;
     case WM_USER: on_show_current_file(); return 0;
     case kHandOverMessage: on_hand_over(hwnd); return 0;
+    case WM_DRAWITEM: on_draw_item(reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_MOUSEWHEEL: on_mouse_wheel(hwnd, wp); return 0;
     case WM_RBUTTONDOWN: on_right_button(hwnd, lp); return 0;
     case WM_ACTIVATE:

@@ -96,7 +96,7 @@ TEST(StartupTags, EachCommandKeepsTheOtherTags) {
     EXPECT_EQ(new_tag_byte(40102, 0x61), 0x21);  // rotations replace each other
     EXPECT_EQ(new_tag_byte(40103, 0x21), 0x41);
     EXPECT_EQ(new_tag_byte(40104, 0x01), 0x61);
-    EXPECT_EQ(new_tag_byte(40120, 0x03), 0x11);  // crop drops conversion
+    EXPECT_EQ(new_tag_byte(40120, 0x0B), 0x12);  // crop drops copy and delete
     EXPECT_EQ(new_tag_byte(40105, 0x77), 0x08);  // delete drops everything else
     EXPECT_EQ(new_tag_byte(40109, 0x7F), 0x00);
     EXPECT_EQ(new_tag_byte(40004, 0x01), -1);
