@@ -57,6 +57,13 @@ TEST(ViewSelection, MapsThroughMarginsOriginAndScale) {
     EXPECT_EQ(selection_page_region({10, 10, 10, 20}, view_at(0, 0, 256), view_area(400, 300), {200, 300}, &r), -1);
 }
 
+TEST(ViewSelection, ClipboardBlockHoldsRowsAndHeader) {
+    EXPECT_EQ(clipboard_dib_bytes(3, 2, 24), 2u * 12 + 1068);
+    EXPECT_EQ(clipboard_dib_bytes(9, 1, 1), 4u + 1068);
+    EXPECT_EQ(clipboard_dib_bytes(0, 5, 8), 0u);
+    EXPECT_EQ(clipboard_dib_bytes(60000, 60000, 24), 0u);
+}
+
 TEST(ViewSelection, TurnedRegionsMapOntoTheStoredPixelsTheyShow) {
     const int W = 7, H = 5;
     for (int angle : {0, 90, 180, 270}) {

@@ -53,3 +53,11 @@ PageRegion stored_region(const PageRegion& t, int32_t width, int32_t height, int
     default: return t;
     }
 }
+
+uint32_t clipboard_dib_bytes(int32_t width, int32_t height, int bpp) {
+    constexpr int64_t kHeaderAndColours = 1068;  // 40-byte header, 256 RGBQUADs (or 3 masks), 4 spare
+    if (width < 1 || height < 1) return 0;
+    const int64_t stride = view_row_bytes(width, bpp);
+    const int64_t total = stride * height + kHeaderAndColours;
+    return stride == 0 || total > UINT32_MAX ? 0 : (uint32_t)total;
+}

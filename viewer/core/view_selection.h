@@ -27,3 +27,8 @@ int selection_page_region(const ViewRect& sel, const ViewParams& view, const Vie
 // The same region in the stored (unturned) page of stored size width x height, for a
 // view turned clockwise by `angle`.
 PageRegion stored_region(const PageRegion& turned, int32_t width, int32_t height, int32_t angle);
+
+// Bytes of the clipboard block for a region copied at `bpp`: the rows (4-byte
+// aligned) plus 1068 bytes for the header and a 256-entry colour table or the masks.
+// 0 when the size does not fit in 32 bits.
+uint32_t clipboard_dib_bytes(int32_t width, int32_t height, int bpp);

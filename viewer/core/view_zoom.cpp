@@ -108,16 +108,17 @@ int32_t zoom_to_selection(ViewParams& view, const ViewRect& sel, const ViewLayou
 }
 
 int32_t add_view_rotation(int32_t angle, int command) {
-    int32_t turn;
-    switch (command) {
-    case 40015: turn = 90; break;
-    case 40051: turn = 180; break;
-    case 40052: turn = 270; break;
-    default: return angle;
+    struct Turn {
+        int command;
+        int32_t degrees;
+    };
+    static constexpr Turn kTurns[] = {{40015, 90}, {40051, 180}, {40052, 270}};
+    for (const Turn& t : kTurns) {
+        if (t.command != command) continue;
+        const int32_t sum = angle + t.degrees;
+        return sum > 359 ? sum - 360 : sum;
     }
-    int32_t sum = angle + turn;
-    if (sum > 359) sum -= 360;
-    return sum;
+    return angle;
 }
 
 int32_t pan_origin(int32_t start_origin, int32_t start_pos, int32_t pos, int32_t scale, int32_t area, int32_t page) {
