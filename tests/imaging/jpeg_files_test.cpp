@@ -1,0 +1,127 @@
+// JPEG decoding of whole files through identify_file, read_page and convert_page:
+// streamed JFIF files larger than the 64 KB window, the Exif thumbnail mode, PDF DCT
+// images, camera-raw previews and Motion-JPEG movie frames.
+#include <gtest/gtest.h>
+
+#include "jpeg_test_util.h"
+
+namespace {
+
+// Decodes page `index` of `path` with `flags`; the record is closed at the end.
+int decode_file(const fs::path& path, int flags, PageBitmap* out, int index = 0) {
+    ImageFileInfo info{};
+    int rc = identify_file(path.string().c_str(), &info, 0);
+    if (rc != IMG_OK) return rc;
+    PageBitmap page{};
+    rc = read_page(&info, &page, index);
+    *out = PageBitmap{};
+    out->compression = COMP_NONE;
+    if (rc == IMG_OK) rc = convert_page(&page, out, flags);
+    release_page(&page);
+    close_file_info(&info);
+    return rc;
+}
+
+// A streamed file of several hundred kilobytes moves the window many times and gives
+// the same picture as the whole stream held in memory.
+TEST(JpegFiles, StreamedFileMatchesTheStreamInMemory) {
+    SKIP_WITHOUT_PROGRAM("cjpeg");
+    TempDir dir;
+    write_test_ppm(dir / "big.ppm", 1280, 960);
+    for (const char* args : {"-quality 100 -sample 1x1", "-quality 100 -progressive -sample 2x2"}) {
+        ASSERT_EQ(0, run_command(std::string("cjpeg ") + args + " -outfile '" + (dir / "big.jpg").string() + "' '" +
+                                 (dir / "big.ppm").string() + "'"));
+        const JpegBytes bytes = read_bytes(dir / "big.jpg");
+        ASSERT_GT(bytes.size(), 3u * STREAM_WINDOW_SIZE) << args;
+        PageBitmap streamed{}, held{};
+        ASSERT_EQ(IMG_OK, decode_file(dir / "big.jpg", 0, &streamed)) << args;
+        ASSERT_EQ(IMG_OK, decode_bytes(bytes, 0, &held));
+        ASSERT_EQ(held.pitch * held.height, streamed.pitch * streamed.height);
+        EXPECT_EQ(0, std::memcmp(held.data, streamed.data, (size_t)held.pitch * held.height)) << args;
+        release_page(&streamed);
+        release_page(&held);
+    }
+}
+
+// A streamed source can be decoded twice (the window of the page stays as read).
+TEST(JpegFiles, StreamedPageDecodesAgain) {
+    SKIP_WITHOUT_CORPUS_FILE(path, "jpeg/nikon_e950_exif.jpg");
+    ImageFileInfo info{};
+    ASSERT_EQ(IMG_OK, identify_file(path.string().c_str(), &info, 0));
+    PageBitmap page{};
+    ASSERT_EQ(IMG_OK, read_page(&info, &page, 0));
+    PageBitmap a{}, b{};
+    ASSERT_EQ(IMG_OK, convert_page(&page, &a, 0));
+    ASSERT_EQ(IMG_OK, convert_page(&page, &b, 0));
+    EXPECT_EQ(0, std::memcmp(a.data, b.data, (size_t)a.pitch * a.height));
+    release_page(&a);
+    release_page(&b);
+    release_page(&page);
+    close_file_info(&info);
+}
+
+// The Exif thumbnail (160 x 120 in these camera files) replaces the picture in
+// thumbnail mode, as RGB565, and the camera fields arrive in the target.
+TEST(JpegFiles, ThumbnailModePrefersTheExifThumbnail) {
+    SKIP_WITHOUT_CORPUS_FILE(path, "jpeg/canon_ixus_exif.jpg");
+    PageBitmap thumb{}, eighth{};
+    ASSERT_EQ(IMG_OK, decode_file(path, JPEG_THUMBNAIL, &thumb));
+    EXPECT_EQ(160, thumb.width);
+    EXPECT_EQ(120, thumb.height);
+    EXPECT_EQ(16, thumb.bits_per_pixel);
+    EXPECT_STREQ("Canon", thumb.maker);
+    EXPECT_NE(-1, thumb.f_number_x100);
+    ASSERT_EQ(IMG_OK, decode_file(path, JPEG_EIGHTH, &eighth));
+    EXPECT_EQ(80, eighth.width);
+    EXPECT_EQ(60, eighth.height);
+    EXPECT_STREQ("Canon", eighth.maker);
+    release_page(&thumb);
+    release_page(&eighth);
+}
+
+TEST(JpegFiles, PdfDctImagesAndCameraPreviewsDecode) {
+    const struct {
+        const char* file;
+        int page;
+    } cases[] = {{"pdf/dct_pdflatex.pdf", 0}, {"pdf/dct_scan_c02-22.pdf", 0}, {"raw/fuji_s5pro.raf", 0}};
+    int tried = 0;
+    for (const auto& c : cases) {
+        const fs::path p = corpus_file(c.file);
+        if (p.empty()) continue;
+        ++tried;
+        PageBitmap out{};
+        ASSERT_EQ(IMG_OK, decode_file(p, 0, &out, c.page)) << c.file;
+        EXPECT_GT(out.width, 0) << c.file;
+        // Not a blank picture: some pixel differs from the first one.
+        bool varied = false;
+        for (int y = 0; y < out.height && !varied; ++y)
+            for (int x = 0; x < out.width * out.bits_per_pixel / 8 && !varied; ++x)
+                varied = out.data[(size_t)y * out.pitch + x] != out.data[0];
+        EXPECT_TRUE(varied) << c.file;
+        release_page(&out);
+    }
+    if (!tried) GTEST_SKIP() << "no corpus files";
+}
+
+// AVI Motion-JPEG frames leave out their Huffman tables; the movie's state has them.
+TEST(JpegFiles, MotionJpegFramesDecodeWithTheMovieState) {
+    SKIP_WITHOUT_CORPUS_FILE(path, "movie/mjpeg_ac3.avi");
+    ImageFileInfo info{};
+    ASSERT_EQ(IMG_OK, identify_file(path.string().c_str(), &info, 0));
+    ASSERT_NE(nullptr, info.video_decoder);
+    PageBitmap frame{}, out{};
+    for (int n : {0}) {
+        ASSERT_EQ(IMG_OK, read_page(&info, &frame, n));
+        out = PageBitmap{};
+        out.compression = COMP_NONE;
+        ASSERT_EQ(IMG_OK, convert_page(&frame, &out, JPEG_RGB565)) << n;
+        EXPECT_EQ(info.movie_width, out.width);
+        EXPECT_EQ(16, out.bits_per_pixel);
+        release_page(&out);
+        release_page(&frame);
+    }
+    close_file_info(&info);
+    EXPECT_EQ(nullptr, info.video_decoder);
+}
+
+}  // namespace
