@@ -130,3 +130,27 @@ TEST(JpegFiles, MotionJpegFramesDecodeWithTheMovieState) {
 }
 
 }  // namespace
+
+namespace {
+
+// glimra-tool decode selects the JPEG modes with --options: half, one-eighth,
+// thumbnail (the Exif thumbnail of this file is 160 x 120) and RGB565.
+TEST(JpegFiles, ToolDecodeOptionsSelectTheModes) {
+    SKIP_WITHOUT_CORPUS_FILE(path, "jpeg/canon_ixus_exif.jpg");
+    TempDir dir;
+    const struct {
+        const char* options;
+        int width, height;
+    } cases[] = {{"0", 640, 480}, {"20", 320, 240}, {"40", 80, 60}, {"80", 160, 120}, {"01", 640, 480}};
+    for (const auto& c : cases) {
+        const fs::path out = dir / (std::string("o") + c.options + ".ppm");
+        ASSERT_EQ(0, run_command("'" + tool_path().string() + "' decode '" + path.string() + "' --options " + c.options +
+                                 " -o '" + out.string() + "'"))
+            << c.options;
+        const Picture pic = read_pnm(out);
+        EXPECT_EQ(c.width, pic.width) << c.options;
+        EXPECT_EQ(c.height, pic.height) << c.options;
+    }
+}
+
+}  // namespace
