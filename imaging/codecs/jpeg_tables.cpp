@@ -2,6 +2,7 @@
 // colour clamp tables, the RGB565 parts, the AAN scale factors and the standard
 // Huffman tables of ITU-T T.81 Annex K (K.3 to K.6) for Motion-JPEG frames.
 #include <cmath>
+#include <numbers>
 
 #include "jpeg_state.h"
 
@@ -36,7 +37,7 @@ struct AanScales {
     AanScales() {
         // 1 for k = 0, cos(k pi / 16) * sqrt(2) otherwise, as 14-bit fixed point products.
         double f[8];
-        for (int k = 0; k < 8; ++k) f[k] = k == 0 ? 1.0 : std::cos(k * M_PI / 16) * std::sqrt(2.0);
+        for (int k = 0; k < 8; ++k) f[k] = k == 0 ? 1.0 : std::cos(k * std::numbers::pi / 16) * std::sqrt(2.0);
         for (int r = 0; r < 8; ++r)
             for (int c = 0; c < 8; ++c) v[r * 8 + c] = (int32_t)std::lround(16384.0 * f[r] * f[c]);
     }
