@@ -68,19 +68,6 @@ int turn_pixels(PageBitmap* page) {
     return IMG_OK;
 }
 
-// Sets bits [from, to) of a row in which set bits are black.
-void set_bits(uint8_t* row, int32_t from, int32_t to) {
-    while (from < to && (from & 7)) {
-        row[from >> 3] |= (uint8_t)(0x80 >> (from & 7));
-        ++from;
-    }
-    if (to - from >= 8) {
-        std::memset(row + (from >> 3), 0xFF, (size_t)((to - from) >> 3));
-        from += (to - from) & ~7;
-    }
-    for (; from < to; ++from) row[from >> 3] |= (uint8_t)(0x80 >> (from & 7));
-}
-
 int turn_runs(PageBitmap* page) {
     const int32_t old_w = page->width, old_h = page->height;
     const size_t band_pitch = ((size_t)old_h + 7) / 8;
