@@ -29,7 +29,7 @@ struct Baseline {
 inline int decode_block(JpegBits* b, const HuffPair& h, int32_t* pred, int16_t* coef, bool keep_ac) {
     const int s = jpeg_huff_symbol(b, h.dc_fast, h.dc_full, 6, 12);
     if (s < 0 || s > 16) return ERR_DECOMPRESS;
-    *pred += jpeg_extend(jpeg_bits_get(b, s), s);
+    *pred = (int32_t)((uint32_t)*pred + (uint32_t)jpeg_extend(jpeg_bits_get(b, s), s));  // wraps on absurd data
     coef[0] = (int16_t)*pred;
     int has_ac = 0;
     for (int k = 1; k < 64; ++k) {
@@ -52,7 +52,7 @@ inline int decode_block(JpegBits* b, const HuffPair& h, int32_t* pred, int16_t* 
 }
 
 inline uint8_t dc_sample(const Baseline& d, int c, int32_t dc) {
-    return d.s->range_limit[((dc * d.quant[c][0]) >> 5) & 1023];
+    return d.s->range_limit[(((int64_t)dc * d.quant[c][0]) >> 5) & 1023];
 }
 
 // Decodes a block and turns it into samples (or, one-eighth size, its DC sample).

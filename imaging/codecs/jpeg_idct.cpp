@@ -6,7 +6,14 @@
 
 namespace {
 
-inline int32_t mul(int32_t v, int32_t c) { return (v * c) >> 8; }
+inline int32_t mul(int32_t v, int32_t c) { return (int32_t)(((int64_t)v * c) >> 8); }
+
+// Dequantised coefficient; legal 8-bit data stays far below the cap, which only keeps
+// absurd tables and coefficients from overflowing the transform.
+inline int32_t dequant(int32_t c, int32_t q) {
+    const int64_t v = (int64_t)c * q;
+    return (int32_t)(v > (1 << 24) ? (1 << 24) : v < -(1 << 24) ? -(1 << 24) : v);
+}
 
 // One 1-D AAN pass over eight values in `v`, results in `o` (T.81 A.3.3 by AAN).
 inline void aan_1d(const int32_t v[8], int32_t o[8]) {
@@ -38,7 +45,7 @@ inline void aan_1d(const int32_t v[8], int32_t o[8]) {
 }  // namespace
 
 void jpeg_idct_dc(int32_t dc, const int32_t* quant, const uint8_t* range_limit, uint8_t* out) {
-    const uint8_t v = range_limit[((dc * quant[0]) >> 5) & 1023];
+    const uint8_t v = range_limit[(((int64_t)dc * quant[0]) >> 5) & 1023];
     for (int i = 0; i < 64; ++i) out[i] = v;
 }
 
@@ -48,12 +55,12 @@ void jpeg_idct_block(const int16_t* coef, const int32_t* quant, const uint8_t* r
     for (int c = 0; c < 8; ++c) {
         if ((coef[8 + c] | coef[16 + c] | coef[24 + c] | coef[32 + c] | coef[40 + c] | coef[48 + c] |
              coef[56 + c]) == 0) {
-            const int16_t dc = (int16_t)(coef[c] * quant[c]);
+            const int16_t dc = (int16_t)dequant(coef[c], quant[c]);
             for (int r = 0; r < 8; ++r) work[r * 8 + c] = dc;
             continue;
         }
         int32_t v[8], o[8];
-        for (int r = 0; r < 8; ++r) v[r] = coef[r * 8 + c] * quant[r * 8 + c];
+        for (int r = 0; r < 8; ++r) v[r] = dequant(coef[r * 8 + c], quant[r * 8 + c]);
         aan_1d(v, o);
         for (int r = 0; r < 8; ++r) work[r * 8 + c] = (int16_t)o[r];
     }

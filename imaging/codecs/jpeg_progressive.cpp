@@ -108,8 +108,8 @@ inline int ac_symbol(Scan& sc, int c) {
 int dc_first(Scan& sc, int c, int16_t* blk) {
     const int s = dc_symbol(sc, c);
     if (s < 0 || s > 16) return ERR_DECOMPRESS;
-    sc.pred[c] += jpeg_extend(jpeg_bits_get(&sc.bits, s), s);
-    blk[0] = (int16_t)(sc.pred[c] * (1 << sc.s->al));
+    sc.pred[c] = (int32_t)((uint32_t)sc.pred[c] + (uint32_t)jpeg_extend(jpeg_bits_get(&sc.bits, s), s));
+    blk[0] = (int16_t)((int64_t)sc.pred[c] * (1 << sc.s->al));
     return IMG_OK;
 }
 
@@ -130,7 +130,7 @@ int ac_first(Scan& sc, int c, int16_t* blk) {
         const int r = sym >> 4, size = sym & 15;
         if (size) {
             k += r;
-            blk[kJpegZigzag[k > 63 ? 63 : k]] = (int16_t)(jpeg_extend(jpeg_bits_get(&sc.bits, size), size) * (1 << s->al));
+            blk[kJpegZigzag[k > 63 ? 63 : k]] = (int16_t)((int64_t)jpeg_extend(jpeg_bits_get(&sc.bits, size), size) * (1 << s->al));
         } else if (r == 15) {
             k += 15;
         } else {
@@ -306,7 +306,7 @@ inline void block_to_samples(const JpegDecoderState* s, const int16_t* blk, int 
 }
 
 inline uint8_t dc_value(const JpegDecoderState* s, const int16_t* blk, int table) {
-    return s->range_limit[((blk[0] * s->dequant[table][0]) >> 5) & 1023];
+    return s->range_limit[(((int64_t)blk[0] * s->dequant[table][0]) >> 5) & 1023];
 }
 
 void output_grey(const JpegDecoderState* s, Coefs* c, const JpegOutput* out, bool eighth, bool half) {
