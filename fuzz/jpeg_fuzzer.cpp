@@ -2,7 +2,8 @@
 // options (RGB565, accept damaged, half, one-eighth, thumbnail; bit 0x02 decodes as a
 // Motion-JPEG frame with a movie's shared state); the rest is the stream.
 // Seeds: small cjpeg pictures (4:2:0, grey with restarts, progressive), a file with
-// an Exif thumbnail, and cut or damaged copies of them.
+// cut or damaged copies of them, a Motion-JPEG frame without tables, and a 16-bit
+// quantisation table of 65535s (overflowed the transform once).
 #include <cstddef>
 #include <cstdint>
 
