@@ -1,7 +1,7 @@
 // Fuzz target: the JPEG decoder in every mode. The input's last byte gives the
 // options (RGB565, accept damaged, half, one-eighth, thumbnail; bit 0x02 decodes as a
 // Motion-JPEG frame with a movie's shared state); the rest is the stream.
-// Seeds: small cjpeg pictures (4:2:0, grey with restarts, progressive), a file with
+// Seeds: small cjpeg pictures (4:2:0, grey with restarts, progressive) in several modes,
 // cut or damaged copies of them, a Motion-JPEG frame without tables, and a 16-bit
 // quantisation table of 65535s (overflowed the transform once).
 #include <cstddef>
