@@ -6,6 +6,7 @@
 
 #include "../resources/resource_ids.h"
 #include "app.h"
+#include "command_registry.h"
 #include "command_table.h"
 #include "help.h"
 #include "process/operations.h"
@@ -208,14 +209,14 @@ void cmd_staged(HWND, int) { beep(); }
 
 // ---- The table -------------------------------------------------------------------------
 
-using Handler = void (*)(HWND, int);
-enum Need { kNone, kImage };
+constexpr CommandNeed kNone = NEED_NONE, kImage = NEED_IMAGE;
 
-struct CommandEntry {
-    int first, last;  // identifier range
-    Need need;
-    Handler run;
+struct RegisteredTable {
+    const CommandEntry* entries;
+    int count;
 };
+RegisteredTable g_tables[16];
+int g_table_count = 0;
 
 constexpr CommandEntry kCommands[] = {
     {40003, 40003, kNone, cmd_exit},
@@ -271,14 +272,28 @@ constexpr CommandEntry kCommands[] = {
 
 }  // namespace
 
+bool register_commands(const CommandEntry* entries, int count) {
+    if (g_table_count >= (int)(sizeof g_tables / sizeof g_tables[0])) return false;
+    g_tables[g_table_count++] = RegisteredTable{entries, count};
+    return true;
+}
+
+const CommandEntry* registered_command(int id) {
+    for (int t = 0; t < g_table_count; ++t)
+        for (int i = 0; i < g_tables[t].count; ++i)
+            if (id >= g_tables[t].entries[i].first && id <= g_tables[t].entries[i].last) return &g_tables[t].entries[i];
+    return nullptr;
+}
+
 void dispatch_command(HWND hwnd, int id) {
     if (g_app.movie_playing && id != kPlayPause) {
         beep();
         return;
     }
-    const CommandEntry* entry = nullptr;
-    for (const CommandEntry& e : kCommands)
-        if (id >= e.first && id <= e.last) entry = &e;
+    const CommandEntry* entry = registered_command(id);
+    if (!entry)
+        for (const CommandEntry& e : kCommands)
+            if (id >= e.first && id <= e.last) entry = &e;
     if (!entry) beep();  // open dialog, view, page, file and slide commands land later
     else if (entry->need == kImage && !image_loaded()) beep();
     else entry->run(hwnd, id);
