@@ -3,8 +3,11 @@
 // 24-bit or RGB565 colour; full, half or one-eighth size) and runs the baseline or
 // progressive decoding (ITU-T T.81). Damaged data ends in -4, which the caller may
 // accept to keep the part decoded before the fault.
+#include <algorithm>
 #include <cstring>
 
+#include "codec_strips.h"
+#include "formats/tiff.h"
 #include "jpeg_state.h"
 
 namespace {
@@ -93,8 +96,108 @@ int check_frame_marker(JpegDecoderState* s, int marker, const JpegInput& in, siz
     return marker == SOF0 || marker == SOF2 ? IMG_OK : ERR_UNSUPPORTED;
 }
 
+// ---- JPEG-compressed TIFF pages in strips --------------------------------------
+// Each strip is a JPEG stream of its own (SOI .. EOI) holding rows_per_strip rows of
+// the page; its tables may be left to the page's shared table stream (TIFF Technical
+// Note 2). Strips are decoded in turn into their rows of one picture.
+
+bool decodes_by_strips(const PageBitmap* source) {
+    size_t n = 0;
+    return page_has_strip_tables(source) || tiff_jpeg_tables(source, &n) != nullptr;
+}
+
+// Loads the tables of the page's shared table stream into the state.
+int load_shared_tables(JpegDecoderState* s, const PageBitmap* source) {
+    size_t n = 0;
+    const uint8_t* tables = tiff_jpeg_tables(source, &n);
+    if (!tables) return IMG_OK;
+    JpegInput in{};
+    in.buf = tables;
+    in.len = n;
+    size_t pos = 0;
+    if (start_of_image(in, &pos)) return ERR_BAD_HEADER;
+    const int marker = jpeg_scan_markers(s, tables, n, &pos);
+    return marker < 0 ? marker : IMG_OK;
+}
+
+// The part of the picture that strip `index` fills, in output rows.
+JpegOutput strip_output(const Decode& d, int64_t first_row, int64_t rows) {
+    const int shift = (d.s->options & (JPEG_EIGHTH | JPEG_THUMBNAIL)) ? 3 : (d.s->options & JPEG_HALF) ? 1 : 0;
+    const int64_t top = first_row >> shift;
+    const int64_t bottom = std::min<int64_t>((first_row + rows + (1 << shift) - 1) >> shift, d.out.height);
+    JpegOutput out = d.out;
+    out.pixels = d.out.pixels + (size_t)top * (size_t)d.out.pitch;
+    out.height = (int32_t)(bottom > top ? bottom - top : 0);
+    return out;
+}
+
+// One strip: its own markers up to the scan, a frame as wide as the page with the
+// page's component count, then the scan(s). A frame with fewer rows than the strip
+// should hold leaves the rest missing (-4).
+int decode_strip(Decode& d, const uint8_t* bytes, size_t size, int64_t first_row, int64_t rows) {
+    JpegDecoderState* s = d.s;
+    if (!bytes || size == 0) return ERR_DECOMPRESS;  // a strip that holds nothing
+    JpegInput in{};
+    in.buf = bytes;
+    in.len = size;
+    size_t pos = 0;
+    if (start_of_image(in, &pos)) return ERR_BAD_HEADER;
+    s->restart_interval = s->restart_countdown = 0;  // each stream starts without one
+    s->options &= ~JPEG_PROGRESSIVE;
+    const int marker = jpeg_scan_markers(s, bytes, size, &pos);
+    if (marker < 0) return marker;
+    if (int rc = check_frame_marker(s, marker, in, pos)) return rc;
+    if (int rc = jpeg_parse_frame(s, bytes, size, pos)) return rc;
+    if (s->width != d.source->width || s->component_count != (d.out.bpp == 8 ? 1 : 3)) return ERR_BAD_HEADER;
+    pos += (size_t)(bytes[pos] << 8 | bytes[pos + 1]);
+    if (jpeg_scan_markers(s, bytes, size, &pos) != SOS) return ERR_BAD_HEADER;
+    const size_t header = pos;
+    if (int rc = jpeg_parse_scan(s, bytes, size, header, &pos)) return rc;
+    s->scan_count = 1;
+    if (!s->lookups_built)
+        if (int rc = jpeg_build_lookups(s)) return rc;
+    jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0);
+    in.pos = pos;
+    const JpegOutput out = strip_output(d, first_row, rows);
+    const int rc = (s->options & JPEG_PROGRESSIVE) ? jpeg_decode_progressive(s, &in, bytes + header, size - header, &out)
+                                                   : jpeg_decode_baseline(s, &in, &out);
+    if (rc == IMG_OK && s->height < rows) return ERR_DECOMPRESS;
+    return rc;
+}
+
+// Strips past the last one the page lists are missing data (-4). A damaged strip
+// does not stop the others: the picture keeps every strip that decodes, and the
+// first fault is the result.
+int run_strips(Decode& d) {
+    JpegDecoderState* s = d.s;
+    const PageBitmap* src = d.source;
+    if (int rc = load_shared_tables(s, src)) return rc;
+    if (src->width <= 0 || src->height <= 0 || src->width > 0xFFFF || src->height > 0xFFFF) return ERR_BAD_HEADER;
+    s->width = (uint16_t)src->width;
+    s->height = (uint16_t)src->height;
+    s->component_count = src->bits_per_pixel == 8 ? 1 : 3;
+    if (int rc = prepare_target(d)) return rc;
+    if (int rc = prepare_palette(d)) return rc;
+    if (s->component_count == 3 && !d.shared) jpeg_fill_color_tables(s);
+    const int64_t rows_per_strip = page_rows_per_strip(src);
+    if (rows_per_strip <= 0) return ERR_BAD_HEADER;
+    const int strips = page_has_strip_tables(src) ? src->strip_count : 1;
+    int first_fault = IMG_OK;
+    for (int64_t i = 0; i * rows_per_strip < src->height; ++i) {
+        const int64_t first_row = i * rows_per_strip;
+        const int64_t rows = std::min<int64_t>(rows_per_strip, src->height - first_row);
+        size_t size = 0;
+        const uint8_t* bytes = i < strips ? page_strip(src, (int)i, &size) : nullptr;
+        const int rc = decode_strip(d, bytes, size, first_row, rows);
+        if (rc != IMG_OK && rc != ERR_DECOMPRESS) return rc;
+        if (first_fault == IMG_OK) first_fault = rc;
+    }
+    return first_fault;
+}
+
 int run(Decode& d) {
     JpegDecoderState* s = d.s;
+    if (decodes_by_strips(d.source)) return run_strips(d);
     if (int rc = jpeg_input_open(&d.in, d.source)) return rc;
     size_t pos = 0;
     if (int rc = start_of_image(d.in, &pos)) return rc;

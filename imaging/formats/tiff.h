@@ -15,6 +15,12 @@
 // Returns 0 or ERR_BAD_HEADER, ERR_UNSUPPORTED, ERR_MEMORY.
 int tiff_read_directory(ImageFileInfo* info, PageBitmap* page);
 
+// JPEG pages (TIFF Compression 7) whose quantisation and Huffman tables are stored
+// once for all strips (JPEGTables, tag 347) carry an owned copy of that abbreviated
+// table stream in `aux_buffer`, freed with the page by release_page. Answers the
+// stream and its length, or null (length 0) when the page carries none.
+const uint8_t* tiff_jpeg_tables(const PageBitmap* page, size_t* length);
+
 // Size of the work buffer tiff_write_page needs.
 enum { TIFF_SCRATCH_SIZE = 65536 };
 

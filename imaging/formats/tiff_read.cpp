@@ -72,6 +72,7 @@ struct Directory {
     uint32_t colormap = 0;
     bool has_colormap = false;
     bool single_strip = false;  // private tag 999
+    uint32_t jpeg_tables = 0, jpeg_tables_length = 0;  // JPEGTables (347)
 };
 
 // TIFF Compression values and the library's codes.
@@ -159,6 +160,7 @@ void read_entry_into(const TiffBytes& t, uint64_t at, const TiffEntry& e, Direct
     case 513: d.strip_offset = v, d.strip_offset_type = TIFF_TYPE_LONG, d.strip_offset_count = 1; break;
     case 514: d.byte_count = v, d.byte_count_type = TIFF_TYPE_LONG, d.byte_count_count = 1; break;
     case 999: d.single_strip = true; break;
+    case 347: d.jpeg_tables = e.field, d.jpeg_tables_length = e.count; break;
     case 34665: page->delay_or_exif = (int32_t)v; break;
     default: break;
     }
@@ -287,6 +289,33 @@ int lay_out_data(const TiffBytes& t, const Directory& d, PageBitmap* page) {
     // RowsPerStrip defaults to the whole page.
     const bool own_rows = page->strip_count > 1 && d.rows_per_strip > 0 && d.rows_per_strip < d.height;
     page->rows_per_strip = (int32_t)(own_rows ? d.rows_per_strip : d.height);
+    return IMG_OK;
+}
+
+// ---- JPEG tables ---------------------------------------------------------------
+
+// The owned copy of a JPEGTables stream that a page carries in aux_buffer.
+struct JpegTablesCopy {
+    uint32_t magic;
+    uint32_t length;  // bytes of the stream that follow this header
+};
+constexpr uint32_t kJpegTablesMagic = 0x4A544142;  // "JTAB"
+// Marker segments before a scan lie in the first 64 KB of a stream; so do the tables.
+constexpr uint32_t kMaxJpegTables = 65536;
+
+// JPEG pages (TIFF Compression 7) may keep their quantisation and Huffman tables in
+// one abbreviated stream for all strips (TIFF Technical Note 2). The page gets its
+// own copy, so it does not depend on the view; a stream that does not lie wholly
+// inside the file is ignored (the strips must then carry their own tables).
+int attach_jpeg_tables(const TiffBytes& t, const Directory& d, PageBitmap* page) {
+    if (d.tiff_compression != 7 || d.jpeg_tables_length <= 4 || !range_fits(d.jpeg_tables, d.jpeg_tables_length, t.size))
+        return IMG_OK;
+    const uint32_t n = std::min(d.jpeg_tables_length, kMaxJpegTables);
+    auto* copy = static_cast<uint8_t*>(mem_alloc(sizeof(JpegTablesCopy) + n));
+    if (!copy) return ERR_MEMORY;
+    *reinterpret_cast<JpegTablesCopy*>(copy) = JpegTablesCopy{kJpegTablesMagic, n};
+    std::memcpy(copy + sizeof(JpegTablesCopy), t.data + d.jpeg_tables, n);
+    page->aux_buffer = copy;
     return IMG_OK;
 }
 
@@ -453,6 +482,7 @@ int read_directory(const TiffBytes& t, PageBitmap* page) {
     set_basic_fields(d, page);
     if ((rc = lay_out_data(t, d, page))) return rc;
     if ((rc = resolve_colour(t, d, page))) return rc;
+    if ((rc = attach_jpeg_tables(t, d, page))) return rc;
     page->pitch = row_bytes_packed(page->width, page->bits_per_pixel);
     if (page->compression == COMP_NONE && page->ownership != OWN_ALLOCATED && needs_own_copy(*page))
         return own_page_copy(t, page);
@@ -474,11 +504,23 @@ int tiff_read_directory(ImageFileInfo* info, PageBitmap* page) {
     page->x_dpi = page->y_dpi = 0;
     page->delay_or_exif = 0;
     uint8_t* const palette_before = page->palette;
+    void* const aux_before = page->aux_buffer;
     const int rc = read_directory(t, page);
     if (rc) {
         free_tables(page);
+        if (page->aux_buffer != aux_before) mem_free(page->aux_buffer);
+        page->aux_buffer = aux_before;
         if (page->palette != palette_before) mem_free(page->palette);
         page->palette = palette_before;
     }
     return rc;
+}
+
+const uint8_t* tiff_jpeg_tables(const PageBitmap* page, size_t* length) {
+    *length = 0;
+    if (!page || !page->aux_buffer || !mem_is_readable(page->aux_buffer)) return nullptr;
+    const auto* copy = static_cast<const JpegTablesCopy*>(page->aux_buffer);
+    if (copy->magic != kJpegTablesMagic) return nullptr;
+    *length = copy->length;
+    return reinterpret_cast<const uint8_t*>(copy) + sizeof(JpegTablesCopy);
 }
