@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-"""Draws the image lists of the settings pages and the toolbar strip with ImageMagick:
-ILIST1_BMP.bmp (80 toolbar pictures of 24 x 24, one per command-list position, a
-raised grey button with a short label) and ILIST_KEYS.bmp (13 key pictures of 16 x 16
-on white, the mask colour). Run it from this folder; the .bmp files are committed."""
-import re
-import subprocess
-import tempfile
+"""Draws the viewer's image lists as 24-bit BMP strips (pictures side by side, left to
+right) and the pan-mode "HAND" cursor, in one flat style with dark one-pixel outlines.
+Run it from this folder; the .bmp and .cur files are committed. Options: --out DIR
+writes the files into DIR instead (the bitmaps there, the cursor in DIR/../cursors);
+--sheet PATH also writes a 4x enlarged contact sheet PNG of every list for review."""
+import argparse
+import os
 
-STRINGS = "../strings.rc"
+import small_pictures
+from elements import button
+from raster import Canvas, strip, write_bmp, write_png
+from toolbar_pictures import PICTURES
+
+# Command identifiers in command-list order: toolbar picture i shows command COMMANDS[i].
 COMMANDS = [
     40004, 40006, 40049, 40050, 40022, 40023, 40021, 40053, 40054, 40005,
     40024, 40025, 40026, 40033, 40015, 40051, 40052, 40019, 40018, 40031,
@@ -18,59 +23,51 @@ COMMANDS = [
     40105, 40102, 40103, 40104, 40109, 40110, 40111, 40108, 40113, 40114,
     40115, 40117, 40118, 40119, 40098, 40112, 40116, 40120, 40133, 40089,
 ]
-KEYS = ["^", "v", "<", ">", "Ent", "Esc", "Spc", "Tab", "PU", "PD", "Hm", "End", "Del"]
 
 
-def command_names():
-    names = {}
-    for line in open(STRINGS, encoding="latin-1"):
-        m = re.match(r'\s*(\d+)\s+"(.*)"', line)
-        if m:
-            names[int(m.group(1))] = m.group(2)
-    return names
+def toolbar_cells():
+    cells = []
+    for command in COMMANDS:
+        c = button()
+        PICTURES[command](c)
+        cells.append(c)
+    return cells
 
 
-def label(name):
-    """Initials of the words (two at most) followed by the number in the name."""
-    if name == "Undefined":
-        return ""
-    words = re.findall(r"[A-Za-z]+|\d+", name.replace("...", ""))
-    letters = "".join(w[0].upper() for w in words if w[0].isalpha())[:2]
-    digits = "".join(w for w in words if w.isdigit())[:3]
-    return (letters + digits)[:4] if digits else (words[0][:3] if len(words) == 1 else letters)
+def lists():
+    """(file name, cells) of every image list and bitmap."""
+    return [("ILIST1_BMP.bmp", toolbar_cells())] + small_pictures.lists()
 
 
-def cell(path, size, text, face, point):
-    draw = ["convert", "-size", f"{size}x{size}", f"xc:{face}"]
-    if face != "white":
-        far = size - 1
-        draw += ["-fill", "none", "-stroke", "white", "-draw", f"polyline 0,{far} 0,0 {far},0",
-                 "-stroke", "rgb(128,128,128)", "-draw", f"polyline 1,{far} {far},{far} {far},1"]
-    if text:
-        draw += ["-stroke", "none", "-fill", "black", "-font", "DejaVu-Sans-Bold", "-pointsize", str(point),
-                 "-gravity", "center", "-annotate", "+0+0", text]
-    subprocess.run(draw + [path], check=True)
-
-
-def strip(out, cells):
-    subprocess.run(["convert"] + cells + ["+append", "-type", "TrueColor", f"BMP3:{out}"], check=True)
+def contact_sheet(named, path, per_row=20):
+    """Every list over a grey background, at most per_row pictures a row, enlarged 4 times."""
+    rows = [cells[i:i + per_row] for _, cells in named for i in range(0, len(cells), per_row)]
+    width = max(sum(c.width + 2 for c in row) for row in rows) + 4
+    height = sum(row[0].height + 4 for row in rows) + 4
+    sheet = Canvas(width, height, (96, 96, 128))
+    y = 4
+    for row in rows:
+        x = 4
+        for c in row:
+            sheet.paste(c, x, y)
+            x += c.width + 2
+        y += row[0].height + 4
+    write_png(sheet, path, 4)
 
 
 def main():
-    names = command_names()
-    with tempfile.TemporaryDirectory() as tmp:
-        cells = []
-        for i, command in enumerate(COMMANDS):
-            path = f"{tmp}/c{i:02d}.png"
-            cell(path, 24, label(names[command]), "rgb(192,192,192)", 7)
-            cells.append(path)
-        strip("ILIST1_BMP.bmp", cells)
-        cells = []
-        for i, key in enumerate(KEYS):
-            path = f"{tmp}/k{i:02d}.png"
-            cell(path, 16, key, "white", 6)
-            cells.append(path)
-        strip("ILIST_KEYS.bmp", cells)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--out", default=".")
+    parser.add_argument("--sheet")
+    args = parser.parse_args()
+    named = lists()
+    for name, cells in named:
+        write_bmp(strip(cells), os.path.join(args.out, name))
+    cursors = os.path.join(args.out, "..", "cursors")
+    os.makedirs(cursors, exist_ok=True)
+    small_pictures.write_hand_cursor(os.path.join(cursors, "HAND.cur"))
+    if args.sheet:
+        contact_sheet(named + [("HAND.cur", [small_pictures.hand_preview()])], args.sheet)
 
 
 if __name__ == "__main__":
