@@ -10,6 +10,7 @@ namespace {
 
 struct HuffPair {
     const uint16_t *dc_fast, *dc_full, *ac_fast, *ac_full;
+    const int32_t *dc_ahead, *ac_ahead;
 };
 
 enum Size { FULL, HALF, EIGHTH };
@@ -24,47 +25,126 @@ struct Baseline {
     const int32_t* quant[3];
 };
 
-// Decodes one block into natural-order `coef` (cleared by the caller); returns 1
-// when it has AC coefficients, 0 when DC only, -4 on an undefined code.
-inline int decode_block(JpegBits* b, const HuffPair& h, int32_t* pred, int16_t* coef, bool keep_ac) {
+inline uint32_t next_bits(const JpegBits* b) { return (uint32_t)(b->acc >> (64 - JPEG_AHEAD_BITS)); }
+
+// The DC difference; false on an undefined code.
+JPEG_INLINE bool dc_difference(JpegBits* b, const HuffPair& h, int32_t* diff) {
+    if (b->bits < 32) jpeg_bits_fill(b);
+    const int32_t e = h.dc_ahead[next_bits(b)];
+    if (e) {
+        jpeg_bits_skip(b, e & 0xFF);
+        *diff = e >> 16;
+        return true;
+    }
     const int s = jpeg_huff_symbol(b, h.dc_fast, h.dc_full, 6, 12);
-    if (s < 0 || s > 16) return ERR_DECOMPRESS;
-    *pred = (int32_t)((uint32_t)*pred + (uint32_t)jpeg_extend(jpeg_bits_get(b, s), s));  // wraps on absurd data
+    if (s < 0 || s > 16) return false;
+    *diff = jpeg_extend(jpeg_bits_get(b, s), s);
+    return true;
+}
+
+// One AC symbol and its value: *run is the zero run (JPEG_AHEAD_END ends the block),
+// *value the coefficient (0 for sixteen zeros). False on an undefined code.
+JPEG_INLINE bool ac_coefficient(JpegBits* b, const HuffPair& h, int* run, int32_t* value) {
+    if (b->bits < 32) jpeg_bits_fill(b);
+    const int32_t e = h.ac_ahead[next_bits(b)];
+    if (e) {
+        jpeg_bits_skip(b, e & 0xFF);
+        *run = (e >> 8) & 0xFF;
+        *value = e >> 16;
+        return true;
+    }
+    const int sym = jpeg_huff_symbol(b, h.ac_fast, h.ac_full, 8, 16);
+    if (sym < 0) return false;
+    const int r = sym >> 4, size = sym & 15;
+    *run = size == 0 && r != 15 ? JPEG_AHEAD_END : r;
+    *value = jpeg_extend(jpeg_bits_get(b, size), size);
+    return true;
+}
+
+// Decodes one block into natural-order `coef` (cleared by the caller); returns 1
+// when it has AC coefficients, 0 when DC only, -4 on an undefined code. Coefficients
+// past the end of the block land on its last position.
+JPEG_INLINE int decode_block_with(JpegBits* b, const HuffPair& h, int32_t* pred, int16_t* coef, bool keep_ac) {
+    int32_t diff = 0;
+    if (!dc_difference(b, h, &diff)) return ERR_DECOMPRESS;
+    *pred = (int32_t)((uint32_t)*pred + (uint32_t)diff);  // wraps on absurd data
     coef[0] = (int16_t)*pred;
     int has_ac = 0;
     for (int k = 1; k < 64; ++k) {
-        const int sym = jpeg_huff_symbol(b, h.ac_fast, h.ac_full, 8, 16);
-        if (sym < 0) return ERR_DECOMPRESS;
-        const int run = sym >> 4, size = sym & 15;
-        if (size == 0) {
-            if (run != 15) break;  // end of block
-            k += 15;               // sixteen zeros
-            continue;
-        }
+        int run = 0;
+        int32_t v = 0;
+        if (!ac_coefficient(b, h, &run, &v)) return ERR_DECOMPRESS;
         k += run;
-        const int32_t v = jpeg_extend(jpeg_bits_get(b, size), size);
-        if (keep_ac) {
-            coef[kJpegZigzag[k > 63 ? 63 : k]] = (int16_t)v;
-            has_ac = 1;
-        }
+        if (v == 0 || !keep_ac) continue;  // end of block, sixteen zeros, or not kept
+        coef[kJpegZigzag[k > 63 ? 63 : k]] = (int16_t)v;
+        has_ac = 1;
     }
     return has_ac;
+}
+
+// Skips the AC codes of a block (one-eighth size), stopping at the end of the block.
+JPEG_INLINE bool skip_ac(JpegBits* b, const HuffPair& h) {
+    for (int k = 1; k < 64; ++k) {
+        int run = 0;
+        int32_t v = 0;
+        if (!ac_coefficient(b, h, &run, &v)) return false;
+        k += run;
+    }
+    return true;
+}
+
+// An MCU's blocks in order: the component of each.
+struct McuBlocks {
+    int count;
+    int comp[6];
+};
+
+// Decodes the blocks of one MCU into coef (64 each, natural order); ac[i] tells whether
+// block i has AC coefficients. The bit window is worked on in a local copy, which the
+// compiler keeps in registers.
+int decode_mcu(Baseline& d, const McuBlocks& m, int16_t* coef, int* ac) {
+    JpegBits b = d.bits;
+    int rc = IMG_OK;
+    std::memset(coef, 0, (size_t)m.count * 64 * sizeof(int16_t));
+    for (int i = 0; i < m.count; ++i) {
+        const int c = m.comp[i];
+        const int r = decode_block_with(&b, d.huff[c], &d.pred[c], coef + 64 * i, true);
+        if (r < 0) {
+            rc = r;
+            break;
+        }
+        ac[i] = r;
+    }
+    d.bits = b;
+    return rc;
+}
+
+// One-eighth size: only the DC value of each block of the MCU.
+int decode_mcu_dc(Baseline& d, const McuBlocks& m, int32_t* dc) {
+    JpegBits b = d.bits;
+    int rc = IMG_OK;
+    for (int i = 0; i < m.count; ++i) {
+        const int c = m.comp[i];
+        int32_t diff = 0;
+        if (!dc_difference(&b, d.huff[c], &diff) || !skip_ac(&b, d.huff[c])) {
+            rc = ERR_DECOMPRESS;
+            break;
+        }
+        d.pred[c] = (int32_t)((uint32_t)d.pred[c] + (uint32_t)diff);  // wraps on absurd data
+        dc[i] = (int16_t)d.pred[c];
+    }
+    d.bits = b;
+    return rc;
 }
 
 inline uint8_t dc_sample(const Baseline& d, int c, int32_t dc) {
     return d.s->range_limit[(((int64_t)dc * d.quant[c][0]) >> 5) & 1023];
 }
 
-// Decodes a block and turns it into samples (or, one-eighth size, its DC sample).
-int block_samples(Baseline& d, int c, uint8_t* samples, int16_t* coef) {
-    const bool eighth = d.size == EIGHTH;
-    std::memset(coef, 0, 64 * sizeof(int16_t));
-    const int rc = decode_block(&d.bits, d.huff[c], &d.pred[c], coef, !eighth);
-    if (rc < 0) return rc;
-    if (eighth) samples[0] = dc_sample(d, c, coef[0]);
-    else if (rc == 0) jpeg_idct_dc(coef[0], d.quant[c], d.s->range_limit, samples);
-    else jpeg_idct_block(coef, d.quant[c], d.s->range_limit, samples);
-    return IMG_OK;
+// Samples of block i of an MCU decoded by decode_mcu.
+inline void block_samples(const Baseline& d, int c, const int16_t* coef, int ac, uint8_t* samples) {
+    if (ac) jpeg_idct_block(coef, d.quant[c], d.s->range_limit, samples);
+    else jpeg_idct_dc(coef[0], d.quant[c], d.s->range_limit, samples);
 }
 
 void restart_step(Baseline& d) {
@@ -78,35 +158,54 @@ void restart_step(Baseline& d) {
 int decode_grey(Baseline& d, int blocks_x, int blocks_y) {
     alignas(16) uint8_t samples[64];
     alignas(16) int16_t coef[64];
+    const McuBlocks m{1, {0}};
     for (int by = 0; by < blocks_y; ++by)
         for (int bx = 0; bx < blocks_x; ++bx) {
             jpeg_input_advance(d.bits.in);
-            if (int rc = block_samples(d, 0, samples, coef)) return rc;
+            int32_t dc = 0;
+            int ac = 0;
+            if (int rc = d.size == EIGHTH ? decode_mcu_dc(d, m, &dc) : decode_mcu(d, m, coef, &ac)) return rc;
             if (jpeg_bits_overrun(&d.bits)) return ERR_DECOMPRESS;
-            if (d.size == EIGHTH) jpeg_put_pixel(d.s, d.out, bx, by, samples[0], 128, 128);
-            else if (d.size == HALF) jpeg_put_grey_block(d.out, samples, bx * 4, by * 4, true);
-            else jpeg_put_grey_block(d.out, samples, bx * 8, by * 8, false);
+            if (d.size == EIGHTH) {
+                jpeg_put_pixel(d.s, d.out, bx, by, dc_sample(d, 0, dc), 128, 128);
+            } else {
+                block_samples(d, 0, coef, ac, samples);
+                jpeg_put_grey_block(d.out, samples, bx * (d.size == HALF ? 4 : 8), by * (d.size == HALF ? 4 : 8), d.size == HALF);
+            }
             restart_step(d);
         }
     return IMG_OK;
 }
 
+// One-eighth size: each luma block is one pixel; the MCU's chroma is shared by them.
+void put_eighth_mcu(const Baseline& d, const JpegFrameGeometry& g, int mx, int my, const int32_t* dc) {
+    const int bx = g.mcu_w / 8, by = g.mcu_h / 8, n = g.luma_blocks;
+    const int cb = dc_sample(d, 1, dc[n]), cr = dc_sample(d, 2, dc[n + 1]);
+    for (int j = 0; j < by; ++j)
+        for (int i = 0; i < bx; ++i)
+            jpeg_put_pixel(d.s, d.out, mx * bx + i, my * by + j, dc_sample(d, 0, dc[j * bx + i]), cb, cr);
+}
+
 int decode_colour(Baseline& d, const JpegFrameGeometry& g) {
     alignas(16) uint8_t y[4 * 64], cb[64], cr[64];
-    alignas(16) int16_t coef[64];
-    const int bx = g.mcu_w / 8;
+    alignas(16) int16_t coef[6 * 64];
+    int ac[6] = {};
+    int32_t dc[6] = {};
+    McuBlocks m{g.luma_blocks + 2, {0, 0, 0, 0, 0, 0}};
+    m.comp[g.luma_blocks] = 1;
+    m.comp[g.luma_blocks + 1] = 2;
+    const int n = g.luma_blocks;
     for (int my = 0; my < g.mcus_y; ++my)
         for (int mx = 0; mx < g.mcus_x; ++mx) {
             jpeg_input_advance(d.bits.in);
-            for (int i = 0; i < g.luma_blocks; ++i)
-                if (int rc = block_samples(d, 0, y + 64 * i, coef)) return rc;
-            if (int rc = block_samples(d, 1, cb, coef)) return rc;
-            if (int rc = block_samples(d, 2, cr, coef)) return rc;
+            if (int rc = d.size == EIGHTH ? decode_mcu_dc(d, m, dc) : decode_mcu(d, m, coef, ac)) return rc;
             if (jpeg_bits_overrun(&d.bits)) return ERR_DECOMPRESS;
             if (d.size == EIGHTH) {
-                for (int i = 0; i < g.luma_blocks; ++i)
-                    jpeg_put_pixel(d.s, d.out, mx * bx + i % bx, my * (g.mcu_h / 8) + i / bx, y[64 * i], cb[0], cr[0]);
+                put_eighth_mcu(d, g, mx, my, dc);
             } else {
+                for (int i = 0; i < n; ++i) block_samples(d, 0, coef + 64 * i, ac[i], y + 64 * i);
+                block_samples(d, 1, coef + 64 * n, ac[n], cb);
+                block_samples(d, 2, coef + 64 * (n + 1), ac[n + 1], cr);
                 const int shift = d.size == HALF ? 1 : 0;
                 jpeg_put_mcu(d.s, d.out, y, cb, cr, (mx * g.mcu_w) >> shift, (my * g.mcu_h) >> shift, shift);
             }
@@ -146,7 +245,7 @@ int jpeg_decode_baseline(JpegDecoderState* s, JpegInput* in, const JpegOutput* o
     if (!grey && s->scan_components != 3) return ERR_UNSUPPORTED;  // one scan per component
     for (int c = 0; c < (grey ? 1 : 3); ++c) {
         const int dc = grey ? 0 : s->comp[c].dc_table, ac = grey ? 0 : s->comp[c].ac_table;
-        d.huff[c] = HuffPair{s->dc_fast[dc], s->dc_full[dc], s->ac_fast[ac], s->ac_full[ac]};
+        d.huff[c] = HuffPair{s->dc_fast[dc], s->dc_full[dc], s->ac_fast[ac], s->ac_full[ac], s->dc_ahead[dc], s->ac_ahead[ac]};
         if (!d.huff[c].dc_fast || !d.huff[c].ac_fast) return ERR_BAD_HEADER;
         d.quant[c] = s->dequant[c == 0 ? 0 : 1];
     }

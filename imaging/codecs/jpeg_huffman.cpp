@@ -1,6 +1,8 @@
 // Two-level Huffman look-ups of the JPEG decoder: canonical codes (ITU-T T.81
 // Annex C) entered as (length << 8) | symbol into a fast table of the next 6 (DC)
-// or 8 (AC) bits and a full table of the next 12 (DC) or 16 (AC) bits.
+// or 8 (AC) bits and a full table of the next 12 (DC) or 16 (AC) bits; and a
+// look-ahead of the next 10 bits that resolves a short code together with the bits
+// of its value (T.81 F.2.2.1), so most coefficients take one table read.
 #include <cstring>
 
 #include "jpeg_state.h"
@@ -34,6 +36,50 @@ int fill_lookup(const int32_t* raw, TableShape shape, uint16_t* fast, uint16_t* 
     return IMG_OK;
 }
 
+// The symbol whose code begins the 10 bits `i`, and its code length; 0 when the code
+// is longer than 10 bits or undefined.
+int symbol_of(const uint16_t* fast, const uint16_t* full, TableShape shape, uint32_t i, int* length) {
+    uint16_t e = fast[i >> (JPEG_AHEAD_BITS - shape.fast_bits)];
+    if (!e) e = full[i << (shape.full_bits - JPEG_AHEAD_BITS)];
+    *length = e >> 8;
+    return e && *length <= JPEG_AHEAD_BITS ? e : 0;
+}
+
+// Value bits that follow a code of `length` bits in `i`, extended (0 for size 0).
+int32_t value_after(uint32_t i, int length, int size) {
+    if (size == 0) return 0;
+    const uint32_t v = (i >> (JPEG_AHEAD_BITS - length - size)) & ((1u << size) - 1);
+    return jpeg_extend(v, size);
+}
+
+// DC entries: (difference << 16) | (code + value bits).
+void fill_dc_ahead(const uint16_t* fast, const uint16_t* full, int32_t* ahead) {
+    for (uint32_t i = 0; i < (1u << JPEG_AHEAD_BITS); ++i) {
+        int length = 0;
+        const int e = symbol_of(fast, full, kDc, i, &length);
+        const int size = e & 0xFF;
+        ahead[i] = e && size <= 16 && length + size <= JPEG_AHEAD_BITS
+                       ? (int32_t)((uint32_t)value_after(i, length, size) << 16) | (length + size)
+                       : 0;
+    }
+}
+
+// AC entries: (value << 16) | (run << 8) | (code + value bits). A size-0 symbol other
+// than sixteen zeros ends the block; it is entered with the run JPEG_AHEAD_END.
+void fill_ac_ahead(const uint16_t* fast, const uint16_t* full, int32_t* ahead) {
+    for (uint32_t i = 0; i < (1u << JPEG_AHEAD_BITS); ++i) {
+        int length = 0;
+        const int e = symbol_of(fast, full, kAc, i, &length);
+        const int run = (e >> 4) & 15, size = e & 15;
+        if (!e || length + size > JPEG_AHEAD_BITS) {
+            ahead[i] = 0;
+            continue;
+        }
+        const int advance = size == 0 && run != 15 ? JPEG_AHEAD_END : run;
+        ahead[i] = (int32_t)((uint32_t)value_after(i, length, size) << 16) | advance << 8 | (length + size);
+    }
+}
+
 }  // namespace
 
 void jpeg_release_lookups(JpegDecoderState* s) {
@@ -41,6 +87,7 @@ void jpeg_release_lookups(JpegDecoderState* s) {
         mem_free(s->dc_fast[t]);
         mem_free(s->ac_fast[t]);
         s->dc_fast[t] = s->dc_full[t] = s->ac_fast[t] = s->ac_full[t] = nullptr;
+        s->dc_ahead[t] = s->ac_ahead[t] = nullptr;
     }
     s->lookups_built = false;
 }
@@ -52,12 +99,17 @@ int jpeg_build_lookups(JpegDecoderState* s) {
         const bool dc = slot < 4;
         const TableShape shape = dc ? kDc : kAc;
         const size_t entries = (1u << shape.fast_bits) + (1u << shape.full_bits);
-        uint16_t* block = static_cast<uint16_t*>(mem_alloc(entries * sizeof(uint16_t)));
+        const size_t bytes = entries * sizeof(uint16_t) + (1u << JPEG_AHEAD_BITS) * sizeof(int32_t);
+        uint16_t* block = static_cast<uint16_t*>(mem_alloc(bytes));
         if (!block) return ERR_MEMORY;
         uint16_t* full = block + (1u << shape.fast_bits);
+        int32_t* ahead = reinterpret_cast<int32_t*>(block + entries);  // entries is even: 4-byte aligned
         (dc ? s->dc_fast : s->ac_fast)[slot & 3] = block;
         (dc ? s->dc_full : s->ac_full)[slot & 3] = full;
+        (dc ? s->dc_ahead : s->ac_ahead)[slot & 3] = ahead;
         if (int rc = fill_lookup(s->huff_raw[slot], shape, block, full)) return rc;
+        if (dc) fill_dc_ahead(block, full, ahead);
+        else fill_ac_ahead(block, full, ahead);
     }
     s->lookups_built = true;
     return IMG_OK;

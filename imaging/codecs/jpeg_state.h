@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "imaging.h"
 
@@ -14,6 +15,8 @@ enum {
     JPEG_MAX_SCANS = 16,
     JPEG_MAX_SCAN_TABLES = 8,  // DHT segments recorded before one progressive scan
     JPEG_WINDOW_MOVE_AT = 61440,
+    JPEG_AHEAD_BITS = 10,  // look-ahead of a code with its value bits
+    JPEG_AHEAD_END = 64,   // look-ahead run of a symbol that ends the block
 };
 constexpr uint32_t JPEG_STATE_TAG = 0x4A504753;  // "JPGS"
 
@@ -36,6 +39,10 @@ struct JpegDecoderState {
     uint16_t* dc_full[4];          // 4096 entries: next 12 bits
     uint16_t* ac_fast[4];          // 256 entries: next 8 bits
     uint16_t* ac_full[4];          // 65536 entries: next 16 bits
+    // Look-ahead of the next 10 bits that resolves a code together with the bits of
+    // its value (built with the look-ups; 0: take the symbol through the tables).
+    int32_t* dc_ahead[4];          // (difference << 16) | bits used
+    int32_t* ac_ahead[4];          // (value << 16) | (zero run << 8) | bits used
     int32_t restart_interval, restart_countdown;
     int32_t options;
     int32_t data_end;
@@ -119,7 +126,9 @@ struct JpegBits {
     JpegInput* in;
 };
 
-inline void jpeg_bits_fill(JpegBits* b) {
+// Byte by byte: FF 00 stands for FF, FF and any other byte (a marker) is dropped.
+#define JPEG_INLINE inline __attribute__((always_inline))
+JPEG_INLINE void jpeg_bits_fill_slow(JpegBits* b) {
     JpegInput* in = b->in;
     while (b->bits <= 56) {
         uint32_t byte;
@@ -142,7 +151,28 @@ inline void jpeg_bits_fill(JpegBits* b) {
         b->bits += 8;
     }
 }
-inline uint32_t jpeg_bits_peek(JpegBits* b, int n) {
+
+// Tops the window up to at least 57 bits. Eight bytes without an FF among them (the
+// usual case) are taken at once, as many whole bytes as fit.
+JPEG_INLINE void jpeg_bits_fill(JpegBits* b) {
+    JpegInput* in = b->in;
+    if (b->bits > 56) return;
+    if (in->pos + 8 <= in->len) {
+        uint64_t w;
+        std::memcpy(&w, in->buf + in->pos, 8);
+        w = __builtin_bswap64(w);
+        const uint64_t x = ~w;  // an FF byte becomes a zero byte
+        if (in->unstuffed || ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
+            const int n = (64 - b->bits) >> 3;
+            b->acc |= (w >> (64 - 8 * n)) << (64 - 8 * n - b->bits);
+            in->pos += (size_t)n;
+            b->bits += 8 * n;
+            return;
+        }
+    }
+    jpeg_bits_fill_slow(b);
+}
+JPEG_INLINE uint32_t jpeg_bits_peek(JpegBits* b, int n) {
     if (b->bits < n) jpeg_bits_fill(b);
     return (uint32_t)(b->acc >> (64 - n));
 }
@@ -150,7 +180,7 @@ inline void jpeg_bits_skip(JpegBits* b, int n) {
     b->acc <<= n;
     b->bits -= n;
 }
-inline uint32_t jpeg_bits_get(JpegBits* b, int n) {
+JPEG_INLINE uint32_t jpeg_bits_get(JpegBits* b, int n) {
     if (n == 0) return 0;
     const uint32_t v = jpeg_bits_peek(b, n);
     jpeg_bits_skip(b, n);
@@ -166,7 +196,7 @@ inline bool jpeg_bits_overrun(const JpegBits* b) { return b->padding > b->bits; 
 inline void jpeg_bits_align(JpegBits* b) { jpeg_bits_skip(b, b->bits & 7); }
 
 // Decodes one Huffman symbol; -1 for a code the table does not define.
-inline int jpeg_huff_symbol(JpegBits* b, const uint16_t* fast, const uint16_t* full, int fast_bits,
+JPEG_INLINE int jpeg_huff_symbol(JpegBits* b, const uint16_t* fast, const uint16_t* full, int fast_bits,
                             int full_bits) {
     const uint32_t peek = jpeg_bits_peek(b, full_bits);
     uint16_t e = fast[peek >> (full_bits - fast_bits)];

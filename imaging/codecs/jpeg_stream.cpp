@@ -2,6 +2,7 @@
 // 64 KB window that moves forward in steps of 4 KB once the read position passed
 // 61,440, so a large file never has to be held whole. The source page is left as it
 // was (its own window is copied), so it can be decoded again.
+#include <algorithm>
 #include <cstring>
 
 #include "jpeg_state.h"
@@ -38,7 +39,7 @@ int jpeg_input_open(JpegInput* in, const PageBitmap* source) {
     in->stream_end = (int64_t)source->data_offset + source->data_length;
     if (source->data_offset != 0) return read_window(in, source->data_offset) ? IMG_OK : ERR_IO;
     // The page's window already holds the start of the file.
-    const size_t have = source->data_length < STREAM_WINDOW_SIZE ? (size_t)source->data_length : STREAM_WINDOW_SIZE;
+    const size_t have = std::min((size_t)source->data_length, (size_t)STREAM_WINDOW_SIZE);
     std::memcpy(in->window, source->data, have);
     in->buf = in->window;
     in->len = have;

@@ -1,0 +1,134 @@
+// The JPEG decoder's fast paths against plain references: the 10-bit look-ahead
+// against the two-level Huffman tables for every bit pattern, and the bit window's
+// eight-byte refill against byte-by-byte fetching over data with stuffed bytes and
+// markers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "codecs/jpeg_state.h"
+
+namespace {
+
+struct State {
+    JpegDecoderState* s = static_cast<JpegDecoderState*>(mem_alloc(sizeof(JpegDecoderState)));
+    ~State() {
+        jpeg_release_lookups(s);
+        mem_free(s);
+    }
+};
+
+// A DHT segment body (length field first) with the four standard tables plus a DC
+// and an AC table whose codes run to 12 and 16 bits.
+std::vector<uint8_t> tables_segment() {
+    std::vector<uint8_t> seg(kJpegStandardDht + 2, kJpegStandardDht + sizeof kJpegStandardDht);
+    // DC table 2: one code of each length 1..11 (symbols 0..10), then one of length 12.
+    seg.push_back(0x02);
+    for (int len = 1; len <= 16; ++len) seg.push_back(len <= 12 ? 1 : 0);
+    for (int v = 0; v < 12; ++v) seg.push_back((uint8_t)v);
+    // AC table 2: lengths 2..16, symbols with sizes 0..10 and runs 0..15.
+    seg.push_back(0x12);
+    const int counts[16] = {0, 2, 1, 1, 1, 1, 1, 2, 4, 8, 10, 12, 16, 20, 30, 40};
+    int total = 0;
+    for (int c : counts) seg.push_back((uint8_t)c), total += c;
+    for (int i = 0; i < total; ++i) seg.push_back((uint8_t)(i == 0 ? 0x00 : i == 1 ? 0xF0 : ((i * 37) & 0xF0) | (1 + i % 10)));
+    const size_t length = seg.size();
+    seg[0] = (uint8_t)(length >> 8), seg[1] = (uint8_t)length;
+    return seg;
+}
+
+// What the two-level tables give for the 16 bits `bits` (top-aligned in a window).
+struct Plain {
+    bool defined;
+    int length, symbol;
+};
+Plain plain(const uint16_t* fast, const uint16_t* full, int fast_bits, int full_bits, uint32_t bits16) {
+    uint16_t e = fast[bits16 >> (16 - fast_bits)];
+    if (!e) e = full[bits16 >> (16 - full_bits)];
+    return Plain{e != 0, e >> 8, e & 0xFF};
+}
+
+TEST(JpegFastPaths, LookAheadAgreesWithTheTwoLevelTables) {
+    State st;
+    const std::vector<uint8_t> seg = tables_segment();
+    ASSERT_EQ(IMG_OK, jpeg_parse_dht(st.s, seg.data(), seg.size()));
+    ASSERT_EQ(IMG_OK, jpeg_build_lookups(st.s));
+    int checked = 0;
+    for (int t = 0; t < 3; ++t)
+        for (bool dc : {true, false}) {
+            const int32_t* ahead = dc ? st.s->dc_ahead[t] : st.s->ac_ahead[t];
+            ASSERT_NE(ahead, nullptr);
+            for (uint32_t bits16 = 0; bits16 < 65536; bits16 += 3) {
+                const int32_t e = ahead[bits16 >> (16 - JPEG_AHEAD_BITS)];
+                const Plain p = dc ? plain(st.s->dc_fast[t], st.s->dc_full[t], 6, 12, bits16)
+                                   : plain(st.s->ac_fast[t], st.s->ac_full[t], 8, 16, bits16);
+                const int size = dc ? p.symbol : p.symbol & 15;
+                const bool fits = p.defined && p.length + size <= JPEG_AHEAD_BITS;
+                ASSERT_EQ(e != 0, fits) << "table " << t << (dc ? " DC" : " AC") << " bits " << bits16;
+                if (!e) continue;
+                EXPECT_EQ(e & 0xFF, p.length + size);
+                const uint32_t raw = size ? (bits16 >> (16 - p.length - size)) & ((1u << size) - 1) : 0;
+                EXPECT_EQ(e >> 16, jpeg_extend(raw, size));
+                if (!dc) {
+                    const int run = p.symbol >> 4;
+                    EXPECT_EQ((e >> 8) & 0xFF, size == 0 && run != 15 ? JPEG_AHEAD_END : run);
+                }
+                ++checked;
+            }
+        }
+    EXPECT_GT(checked, 50000);
+}
+
+// Reads `n` bits one at a time with the byte-by-byte refill only.
+std::vector<int> slow_bits(const std::vector<uint8_t>& data, bool unstuffed, size_t n) {
+    JpegInput in{};
+    in.buf = data.data(), in.len = data.size(), in.unstuffed = unstuffed;
+    JpegBits b{};
+    b.in = &in;
+    std::vector<int> out;
+    while (out.size() < n) {
+        if (b.bits < 1) jpeg_bits_fill_slow(&b);
+        out.push_back((int)(b.acc >> 63));
+        jpeg_bits_skip(&b, 1);
+    }
+    return out;
+}
+
+// Reads the same bits in pieces of 1 to 31 through the eight-byte refill.
+std::vector<int> fast_bits(const std::vector<uint8_t>& data, bool unstuffed, size_t n, std::mt19937& rng) {
+    JpegInput in{};
+    in.buf = data.data(), in.len = data.size(), in.unstuffed = unstuffed;
+    JpegBits b{};
+    b.in = &in;
+    std::vector<int> out;
+    while (out.size() < n) {
+        const int k = 1 + (int)(rng() % 31);
+        const uint32_t v = jpeg_bits_get(&b, k);
+        for (int i = k - 1; i >= 0; --i) out.push_back((int)((v >> i) & 1));
+    }
+    out.resize(n);
+    return out;
+}
+
+TEST(JpegFastPaths, EightByteRefillReadsTheSameBitsAsByteByByte) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<uint8_t> data(200 + rng() % 300);
+        for (uint8_t& v : data) v = (uint8_t)rng();
+        // Stuffed FF 00 pairs, restart markers and runs of FF fill bytes.
+        for (int i = 0; i < 12; ++i) {
+            const size_t at = rng() % (data.size() - 3);
+            const int kind = (int)(rng() % 3);
+            data[at] = 0xFF;
+            data[at + 1] = kind == 0 ? 0x00 : kind == 1 ? (uint8_t)(0xD0 + rng() % 8) : 0xFF;
+        }
+        for (bool unstuffed : {false, true}) {
+            const size_t n = data.size() * 8 + 40;  // runs past the end into zero padding
+            EXPECT_EQ(slow_bits(data, unstuffed, n), fast_bits(data, unstuffed, n, rng)) << "round " << round;
+        }
+    }
+}
+
+}  // namespace
