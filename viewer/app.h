@@ -29,6 +29,8 @@ struct App {
     RECT selection = {};
     int file_index = -1;
     uint8_t tags[4096] = {};
+    // Remembered view rotation of each file of the list (0, 90, 180 or 270).
+    int16_t rotations[4096] = {};
 
     // Flags shared with the worker thread: each has one writer, the other thread polls.
     std::atomic<bool> animating{false};
@@ -58,6 +60,9 @@ void restart_animation_timer();
 void rebuild_toolbar_menu();
 // Makes toolbar t current: check mark in the "Toolbar" menu, strip repainted.
 void select_toolbar(int toolbar);
+// Shows the movie position bar and "Play / Pause" on the toolbar strip (range 0 ...
+// page count - 1, position 0), or hides them.
+void show_movie_controls(bool show);
 // Recreates the label font of the thumbnails from the "ThumbFont" setting.
 void recreate_thumb_label_font();
 
@@ -68,6 +73,11 @@ inline bool image_loaded() { return g_app.page.data != nullptr; }
 int message_box(HWND owner, UINT text_id, UINT caption_id, UINT style);
 // Library error `code` as string 5000 - code with string `caption_id` as caption.
 void show_library_error(HWND owner, int code, UINT caption_id);
+// Library error `code` with the current file's name as caption.
+void show_file_error(int code);
+// The current file's remembered view rotation (0 without a file index) and storing it.
+int remembered_file_rotation();
+void remember_file_rotation();
 
 // Open flow: identifies the current file path, reads page 0 and shows it. With
 // `messages`, a failure shows the library's message with the file name as caption.

@@ -9,6 +9,7 @@
 #include "command_registry.h"
 #include "command_table.h"
 #include "help.h"
+#include "image_view.h"
 #include "process/operations.h"
 #include "settings_registry.h"
 #include "settings_sheet.h"
@@ -21,6 +22,17 @@ constexpr int kPlayPause = 40055;
 void beep() { MessageBeep(0); }
 
 void redraw() { InvalidateRect(g_app.main_window, nullptr, FALSE); }
+
+// After an image operation changed the page: new palette and display bitmap, the
+// default view after a rotation, else the current one, drawn again.
+void show_changed_page(bool rotated) {
+    view_build_palette();
+    view_rebuild_bitmap();
+    if (rotated) view_apply(g_app.settings.def_view);
+    else view_apply_current();
+    view_render(true);
+    view_refresh(true, true);
+}
 
 // ---- File and program commands ----------------------------------------------
 
@@ -44,7 +56,7 @@ void cmd_close(HWND, int) {
     release_page(&g_app.page);
     g_app.page = PageBitmap{};
     if (g_app.file.page_count > 1) close_file_info(&g_app.file);
-    redraw();
+    view_clear();
 }
 
 void cmd_email(HWND hwnd, int) {
@@ -75,21 +87,6 @@ void cmd_screen_capture(HWND hwnd, int) {
 void cmd_nothing(HWND, int) {}
 
 // ---- View commands ------------------------------------------------------------
-
-void cmd_rotate_view(HWND hwnd, int id) {
-    const int angle = id == 40015 ? 90 : id == 40051 ? 180 : 270;
-    if (g_app.page.bits_per_pixel == 1) {
-        PostMessage(hwnd, WM_COMMAND, id == 40015 ? 40090 : id == 40051 ? 40091 : 40092, 0);
-        return;
-    }
-    g_app.view_rotation = (g_app.view_rotation + angle) % 360;
-    redraw();
-}
-
-void cmd_scale_to_gray(HWND, int) {
-    g_app.settings.flags.ScaleToGray = !g_app.settings.flags.ScaleToGray;
-    redraw();
-}
 
 void cmd_sort(HWND, int id) {
     g_app.settings.sort_order = id == 40078 ? 0 : id == 40080 ? 1 : 2;
@@ -124,7 +121,8 @@ constexpr ImageStep kImageSteps[] = {
 
 void cmd_image_operation(HWND hwnd, int id) {
     if (id == 40040 && g_app.page.bits_per_pixel < 2) return;
-    if (id >= 40090 && id <= 40092) g_app.selection = RECT{};
+    const bool rotation = id >= 40090 && id <= 40092;
+    g_app.selection = RECT{};
     for (const ImageStep& step : kImageSteps) {
         if (step.command != id) continue;
         for (int op : step.operations) {
@@ -135,7 +133,7 @@ void cmd_image_operation(HWND hwnd, int id) {
             }
         }
     }
-    redraw();
+    show_changed_page(rotation);
 }
 
 // ---- Tags and batch -------------------------------------------------------------------
@@ -193,9 +191,18 @@ void cmd_thumbnail_view(HWND hwnd, int) {
     if (thumbnails_allowed(hwnd)) beep();  // the thumbnail window lands with the browser
 }
 
+// Lays the main window out again at its own place: one pixel wider, then its size.
+void relayout_main_window(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MoveWindow(hwnd, r.left, r.top, r.right - r.left + 1, r.bottom - r.top, TRUE);
+    MoveWindow(hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
 void cmd_combo_view(HWND hwnd, int) {
     if (!thumbnails_allowed(hwnd)) return;
     g_app.settings.flags.ComboView = !g_app.settings.flags.ComboView;
+    relayout_main_window(hwnd);
     redraw();
 }
 
@@ -233,9 +240,6 @@ constexpr CommandEntry kCommands[] = {
     {40115, 40115, kNone, cmd_staged},
     {40116, 40116, kNone, cmd_needs_list},
     {40048, 40048, kNone, cmd_screen_capture},
-    {40015, 40015, kImage, cmd_rotate_view},
-    {40051, 40052, kImage, cmd_rotate_view},
-    {40029, 40029, kNone, cmd_scale_to_gray},
     {40078, 40080, kNone, cmd_sort},
     {40059, 40060, kNone, cmd_toolbar},
     {40121, 40130, kNone, cmd_toolbar},

@@ -11,6 +11,7 @@
 
 #include "../resources/resource_ids.h"
 #include "app.h"
+#include "zoom_window.h"
 #include "help.h"
 #include "settings_registry.h"
 #include "startup_rules.h"
@@ -79,7 +80,7 @@ bool hand_over(const char* command_line) {
     return true;
 }
 
-// Windows of later features (thumbnails, zoom, slideshow) get their procedures with
+// Windows of later features (thumbnails, slideshow) get their procedures with
 // those features; their classes exist from the start.
 bool register_class(HINSTANCE instance, const TCHAR* name, bool with_icon) {
     WNDCLASS wc = {};
@@ -97,7 +98,7 @@ bool register_class(HINSTANCE instance, const TCHAR* name, bool with_icon) {
 
 bool register_window_classes(HINSTANCE instance) {
     return register_main_window_class(instance) && register_class(instance, TEXT("GLTHUMBVIEW"), true) &&
-           register_class(instance, TEXT("GLZOOMCLASS"), true) && register_class(instance, TEXT("GLSLIDECLASS"), false) &&
+           register_zoom_window_class(instance) && register_class(instance, TEXT("GLSLIDECLASS"), false) &&
            register_splash_class(instance);
 }
 

@@ -8,7 +8,11 @@
 
 #include "../resources/resource_ids.h"
 #include "app.h"
+#include "combo_strip.h"
 #include "command_table.h"
+#include "image_view.h"
+#include "view_commands.h"
+#include "view_mouse.h"
 #include "key_table.h"
 #include "font_record.h"
 #include "settings_registry.h"
@@ -27,8 +31,34 @@ constexpr int kPlayPauseButton = 40055;
 constexpr UINT kSortCommands[3] = {40078, 40080, 40079};  // by name, size, date
 
 HWND g_trackbar = nullptr, g_play_button = nullptr, g_combo_scroll = nullptr;
-HIMAGELIST g_toolbar_pictures = nullptr;
+bool g_movie_controls_shown = false;
 constexpr int kPlayPausePicture = 41;
+
+// Image lists of the view: name, picture size and mask colour.
+struct ListSpec {
+    const TCHAR* name;
+    int size;
+    COLORREF mask;
+    HIMAGELIST* out;
+};
+
+void load_image_lists() {
+    const ListSpec lists[] = {
+        {TEXT("ILIST1_BMP"), 24, CLR_NONE, &g_view_lists.toolbar},
+        {TEXT("ILIST_TAGS"), 16, RGB(0, 0, 0), &g_view_lists.tags},
+        {TEXT("ILIST_VIDEO"), 16, RGB(0, 0, 0), &g_view_lists.video},
+        {TEXT("ILIST_BAD"), 32, RGB(255, 255, 255), &g_view_lists.bad},
+    };
+    for (const ListSpec& l : lists)
+        *l.out = ImageList_LoadImage(g_app.instance, l.name, l.size, l.mask == CLR_NONE ? 0 : 8, l.mask, IMAGE_BITMAP, 0);
+}
+
+void destroy_image_lists() {
+    for (HIMAGELIST* l : {&g_view_lists.toolbar, &g_view_lists.tags, &g_view_lists.video, &g_view_lists.bad}) {
+        if (*l) ImageList_Destroy(*l);
+        *l = nullptr;
+    }
+}
 
 // The pop-up menu that holds `id`, searched through the menu tree.
 HMENU menu_holding(HMENU menu, UINT id) {
@@ -50,11 +80,12 @@ void on_key_down(HWND hwnd, WPARAM key) {
 // created with zero size until a movie or the combo view needs them.
 void create_children(HWND hwnd) {
     g_trackbar = CreateWindowEx(0, TRACKBAR_CLASS, TEXT(""), WS_CHILD | WS_VISIBLE | TBS_BOTH | TBS_NOTICKS, 0, 0, 0,
-                                0, hwnd, nullptr, g_app.instance, nullptr);
+                                0, hwnd, (HMENU)(INT_PTR)kTrackBarId, g_app.instance, nullptr);
     g_play_button = CreateWindowEx(0, TEXT("button"), TEXT(""), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0, 0, 0, hwnd,
                                    (HMENU)(INT_PTR)kPlayPauseButton, g_app.instance, nullptr);
-    g_combo_scroll = CreateWindowEx(0, TEXT("scrollbar"), TEXT(""), WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd,
-                                    nullptr, g_app.instance, nullptr);
+    g_combo_scroll = CreateWindowEx(0, TEXT("scrollbar"), TEXT(""), WS_CHILD | WS_VISIBLE | SBS_HORZ, 0,
+                                    g_app.screen_height, g_app.screen_width, 16, hwnd,
+                                    (HMENU)(INT_PTR)kComboScrollId, g_app.instance, nullptr);
 }
 
 void on_create(HWND hwnd) {
@@ -63,7 +94,8 @@ void on_create(HWND hwnd) {
     g_app.file_index = -1;
     g_app.selection = RECT{};
     create_children(hwnd);
-    g_toolbar_pictures = ImageList_LoadImage(g_app.instance, TEXT("ILIST1_BMP"), 24, 0, CLR_NONE, IMAGE_BITMAP, 0);
+    load_image_lists();
+    view_init();
     g_toolbar_menu = menu_holding(GetMenu(hwnd), IDM_TOOLBAR_FIRST);
     rebuild_toolbar_menu();
     check_sort_order();
@@ -72,8 +104,8 @@ void on_create(HWND hwnd) {
 void on_destroy(HWND hwnd) {
     DragAcceptFiles(hwnd, FALSE);
     KillTimer(hwnd, kAnimationTimer);
-    if (g_toolbar_pictures) ImageList_Destroy(g_toolbar_pictures);
-    g_toolbar_pictures = nullptr;
+    destroy_image_lists();
+    view_release();
     save_app_settings();
     g_app.abort_jobs = true;
     Sleep(200);
@@ -138,8 +170,8 @@ void on_init_menu(HMENU menu) {
 
 // The "Play / Pause" button shows its toolbar picture.
 void on_draw_item(const DRAWITEMSTRUCT* item) {
-    if (item->CtlID != (UINT)kPlayPauseButton || !g_toolbar_pictures) return;
-    ImageList_Draw(g_toolbar_pictures, kPlayPausePicture, item->hDC, item->rcItem.left, item->rcItem.top, ILD_NORMAL);
+    if (item->CtlID != (UINT)kPlayPauseButton || !g_view_lists.toolbar) return;
+    ImageList_Draw(g_view_lists.toolbar, kPlayPausePicture, item->hDC, item->rcItem.left, item->rcItem.top, ILD_NORMAL);
 }
 
 void on_mouse_wheel(HWND hwnd, WPARAM wp) {
@@ -147,18 +179,34 @@ void on_mouse_wheel(HWND hwnd, WPARAM wp) {
     PostMessage(hwnd, msg, (short)HIWORD(wp) < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
 }
 
-void on_paint(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    FillRect(dc, &ps.rcPaint, (HBRUSH)GetStockObject(WHITE_BRUSH));  // the image view paints here
-    EndPaint(hwnd, &ps);
+// Places the movie controls on the toolbar strip while they are shown.
+void place_movie_controls() {
+    if (!g_movie_controls_shown) return;
+    const ViewRect t = movie_track_bar_rect(g_view.layout), b = movie_play_button_rect(g_view.layout);
+    MoveWindow(g_trackbar, t.left, t.top, t.right - t.left, t.bottom - t.top, TRUE);
+    MoveWindow(g_play_button, b.left, b.top, b.right - b.left, b.bottom - b.top, TRUE);
 }
 
-void on_right_button(HWND hwnd, LPARAM lp) {
-    if (!g_app.context_menu) return;
-    POINT at = {(short)LOWORD(lp), (short)HIWORD(lp)};
-    ClientToScreen(hwnd, &at);
-    TrackPopupMenu(g_app.context_menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
+void on_size(HWND hwnd, WPARAM kind, LPARAM lp) {
+    if (kind == SIZE_MINIMIZED) return;
+    view_layout(hwnd, LOWORD(lp), HIWORD(lp));
+    const ViewLayout& l = g_view.layout;
+    SetScrollRange(g_combo_scroll, SB_CTL, 0, l.scroll_max > 0 ? l.scroll_max : 0, FALSE);
+    MoveWindow(g_combo_scroll, l.scroll_bar.left, l.scroll_bar.top, l.scroll_bar.right - l.scroll_bar.left,
+               l.scroll_bar.bottom - l.scroll_bar.top, TRUE);
+    place_movie_controls();
+}
+
+void on_timer(UINT_PTR id) {
+    if (id == kAnimationTimer) view_animation_tick();
+}
+
+void on_scroll(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if ((HWND)lp == g_trackbar && g_trackbar) {
+        if (msg == WM_HSCROLL && image_loaded()) view_track_bar_scroll(g_trackbar, LOWORD(wp), HIWORD(wp));
+        return;
+    }
+    combo_strip_scroll(hwnd, LOWORD(wp), HIWORD(wp));
 }
 
 LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -169,18 +217,23 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP: return 0;
-    case WM_TIMER: return 0;  // the animation step runs here while an animation plays
+    case WM_TIMER: on_timer(wp); return 0;
+    case WM_SIZE: on_size(hwnd, wp, lp); return 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL: on_scroll(hwnd, msg, wp, lp); return 0;
+    case WM_LBUTTONDOWN: view_left_press(hwnd, lp); return 0;
+    case WM_LBUTTONDBLCLK: view_left_double_click(hwnd, lp); return 0;
     case WM_INITMENU: on_init_menu((HMENU)wp); return 0;
     case WM_DROPFILES: on_drop_files((HDROP)wp); return 0;
     case WM_USER: on_show_current_file(); return 0;
     case kHandOverMessage: on_hand_over(hwnd); return 0;
     case WM_DRAWITEM: on_draw_item(reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_MOUSEWHEEL: on_mouse_wheel(hwnd, wp); return 0;
-    case WM_RBUTTONDOWN: on_right_button(hwnd, lp); return 0;
+    case WM_RBUTTONDOWN: view_right_press(hwnd, lp); return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) SetFocus(hwnd);
         return 0;
-    case WM_PAINT: on_paint(hwnd); return 0;
+    case WM_PAINT: view_paint(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PALETTECHANGED: InvalidateRect(hwnd, nullptr, FALSE); return 0;
     case WM_CLOSE: on_close(hwnd); return 0;
@@ -220,6 +273,23 @@ void check_sort_order() {
         if (!menu) continue;
         for (UINT id : kSortCommands) CheckMenuItem(menu, id, MF_BYCOMMAND | (id == current ? MF_CHECKED : MF_UNCHECKED));
     }
+}
+
+void show_movie_controls(bool show) {
+    if (show) {
+        g_movie_controls_shown = true;
+        ShowWindow(g_trackbar, SW_SHOW);
+        ShowWindow(g_play_button, SW_SHOW);
+        place_movie_controls();
+        const int32_t last = g_app.file.page_count > 0 ? g_app.file.page_count - 1 : 0;
+        SendMessage(g_trackbar, TBM_SETRANGE, TRUE, MAKELPARAM(0, last > 0xFFFF ? 0xFFFF : last));
+        SendMessage(g_trackbar, TBM_SETPOS, TRUE, 0);
+    } else if (g_movie_controls_shown) {
+        g_movie_controls_shown = false;
+        ShowWindow(g_trackbar, SW_HIDE);
+        ShowWindow(g_play_button, SW_HIDE);
+    }
+    InvalidateRect(g_app.main_window, nullptr, FALSE);
 }
 
 void restart_animation_timer() {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app.h"
+#include "image_view.h"
 #include "process/operations.h"
 #include "startup_rules.h"
 #include "win_text.h"
@@ -181,9 +182,7 @@ void show_library_error(HWND owner, int code, UINT caption_id) {
     message_box(owner, error_string_id(code), caption_id, MB_OK | MB_ICONERROR);
 }
 
-namespace {
-
-void show_open_error(int code) {
+void show_file_error(int code) {
     char path[256], name[128];
     from_tchar(g_app.current_path, path);
     file_name_part(path, name, sizeof name);
@@ -193,7 +192,17 @@ void show_open_error(int code) {
     MessageBox(g_app.main_window, text, caption, MB_OK | MB_ICONERROR);
 }
 
+namespace {
+
+bool file_index_valid() { return g_app.file_index >= 0 && g_app.file_index < g_app.file_count && g_app.file_index < 4096; }
+
 }  // namespace
+
+int remembered_file_rotation() { return file_index_valid() ? g_app.rotations[g_app.file_index] : 0; }
+
+void remember_file_rotation() {
+    if (file_index_valid()) g_app.rotations[g_app.file_index] = (int16_t)g_app.view_rotation;
+}
 
 int open_current_file(bool messages) {
     release_current_image();
@@ -201,7 +210,7 @@ int open_current_file(bool messages) {
     from_tchar(g_app.current_path, path);
     int rc = identify_file(path, &g_app.file, 0);
     if (rc == IMG_OK) {
-        g_app.view_rotation = 0;  // the file list keeps per-file angles once it lands
+        g_app.view_rotation = remembered_file_rotation();
         rc = read_current_page(is_animated_gif());
         if (rc != IMG_OK) {
             close_file_info(&g_app.file);
@@ -211,12 +220,13 @@ int open_current_file(bool messages) {
         g_app.file = ImageFileInfo{};
     }
     if (rc != IMG_OK) {
-        if (messages) show_open_error(rc);
-        InvalidateRect(g_app.main_window, nullptr, FALSE);
+        if (messages) show_file_error(rc);
+        view_clear();
+        show_movie_controls(false);
         return rc;
     }
     if (g_app.main_window) {
-        InvalidateRect(g_app.main_window, nullptr, FALSE);
+        view_show_new_page(true);
         SetForegroundWindow(g_app.main_window);
     }
     // Single-page files are closed at once; the record keeps its format and count.
@@ -227,5 +237,6 @@ int open_current_file(bool messages) {
         g_app.file.format = kept.format;
         g_app.file.page_count = 1;
     }
+    show_movie_controls(g_app.file.format == FMT_AVI || g_app.file.format == FMT_QUICKTIME);
     return IMG_OK;
 }

@@ -143,7 +143,7 @@ inline uint8_t dc_sample(const Baseline& d, int c, int32_t dc) {
 
 // Samples of block i of an MCU decoded by decode_mcu.
 inline void block_samples(const Baseline& d, int c, const int16_t* coef, int ac, uint8_t* samples) {
-    if (ac) jpeg_idct_block(coef, d.quant[c], d.s->range_limit, samples);
+    if (ac) jpeg_idct_block(coef, d.s, c == 0 ? 0 : 1, samples);
     else jpeg_idct_dc(coef[0], d.quant[c], d.s->range_limit, samples);
 }
 

@@ -2,7 +2,16 @@
 // 8-bit fixed point (constants 362, 473, 277, 669 = sqrt 2, 1.847759065,
 // 1.082392200, 2.613125930 x 256), columns then rows, with the dequantisation
 // folded into the AAN-scaled tables. Output samples go through the range-limit table.
+// An SSE2 version does the same integer arithmetic on four or eight lanes at once.
+#include <algorithm>
+#include <cstdlib>
+
 #include "jpeg_state.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#define JPEG_IDCT_SSE2 1
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -49,8 +58,8 @@ void jpeg_idct_dc(int32_t dc, const int32_t* quant, const uint8_t* range_limit, 
     for (int i = 0; i < 64; ++i) out[i] = v;
 }
 
-void jpeg_idct_block(const int16_t* coef, const int32_t* quant, const uint8_t* range_limit,
-                     uint8_t* out) {
+void jpeg_idct_block_scalar(const int16_t* coef, const int32_t* quant, const uint8_t* range_limit,
+                            uint8_t* out) {
     int16_t work[64];
     for (int c = 0; c < 8; ++c) {
         if ((coef[8 + c] | coef[16 + c] | coef[24 + c] | coef[32 + c] | coef[40 + c] | coef[48 + c] |
@@ -77,4 +86,155 @@ void jpeg_idct_block(const int16_t* coef, const int32_t* quant, const uint8_t* r
         aan_1d(v, o);
         for (int i = 0; i < 8; ++i) row[i] = range_limit[(o[i] >> 5) & 1023];
     }
+}
+
+// ---- Vector transform ---------------------------------------------------------
+// Lanes hold 32-bit values, as the scalar transform does. Its products (x * c) >> 8
+// are taken from the low 32 bits of the 64-bit products, which is exact while the
+// product fits 32 bits: the largest factor is 4 x 473 times the largest dequantised
+// coefficient in the column pass, so coefficients with |c x q| <= 2^20 keep every
+// product below 2^31. The row pass starts from 16-bit values and always fits.
+
+// Largest dequantised magnitude the column pass takes.
+constexpr int32_t kVectorDequantLimit = 1 << 20;
+
+void jpeg_prepare_idct_table(JpegDecoderState* s, int table) {
+    int32_t largest = 1;
+    for (int i = 0; i < 64; ++i) largest = std::max(largest, std::abs(s->dequant[table][i]));
+    const bool fits = largest <= INT16_MAX;
+    for (int i = 0; i < 64; ++i) s->dequant16[table][i] = fits ? (int16_t)s->dequant[table][i] : 0;
+    s->coef_limit[table] = fits ? kVectorDequantLimit / largest : 0;
+}
+
+#ifdef JPEG_IDCT_SSE2
+namespace {
+
+// (x * c) >> 8 in each 32-bit lane, for products that fit 32 bits.
+inline __m128i mul8(__m128i x, __m128i c) {
+    const __m128i even = _mm_mul_epu32(x, c);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(x, 32), c);
+    const __m128i lo = _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                                          _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+    return _mm_srai_epi32(lo, 8);
+}
+
+struct Constants {
+    __m128i k362, k473, k277, kneg669;
+};
+
+inline Constants constants() {
+    return Constants{_mm_set1_epi32(362), _mm_set1_epi32(473), _mm_set1_epi32(277), _mm_set1_epi32(-669)};
+}
+
+// aan_1d on four lanes: v[i] holds element i of four independent 1-D transforms.
+__attribute__((always_inline)) inline void aan_4(const __m128i v[8], __m128i o[8], const Constants& k) {
+    __m128i tmp10 = _mm_add_epi32(v[0], v[4]), tmp11 = _mm_sub_epi32(v[0], v[4]);
+    const __m128i tmp13 = _mm_add_epi32(v[2], v[6]);
+    __m128i tmp12 = _mm_sub_epi32(mul8(_mm_sub_epi32(v[2], v[6]), k.k362), tmp13);
+    const __m128i e0 = _mm_add_epi32(tmp10, tmp13), e3 = _mm_sub_epi32(tmp10, tmp13);
+    const __m128i e1 = _mm_add_epi32(tmp11, tmp12), e2 = _mm_sub_epi32(tmp11, tmp12);
+    const __m128i z13 = _mm_add_epi32(v[5], v[3]), z10 = _mm_sub_epi32(v[5], v[3]);
+    const __m128i z11 = _mm_add_epi32(v[1], v[7]), z12 = _mm_sub_epi32(v[1], v[7]);
+    const __m128i t7 = _mm_add_epi32(z11, z13);
+    tmp11 = mul8(_mm_sub_epi32(z11, z13), k.k362);
+    const __m128i z5 = mul8(_mm_add_epi32(z10, z12), k.k473);
+    tmp10 = _mm_sub_epi32(mul8(z12, k.k277), z5);
+    tmp12 = _mm_add_epi32(mul8(z10, k.kneg669), z5);
+    const __m128i t6 = _mm_sub_epi32(tmp12, t7), t5 = _mm_sub_epi32(tmp11, t6), t4 = _mm_add_epi32(tmp10, t5);
+    o[0] = _mm_add_epi32(e0, t7);
+    o[7] = _mm_sub_epi32(e0, t7);
+    o[1] = _mm_add_epi32(e1, t6);
+    o[6] = _mm_sub_epi32(e1, t6);
+    o[2] = _mm_add_epi32(e2, t5);
+    o[5] = _mm_sub_epi32(e2, t5);
+    o[4] = _mm_add_epi32(e3, t4);
+    o[3] = _mm_sub_epi32(e3, t4);
+}
+
+// Low 16 bits of each 32-bit lane of a and b, as the scalar transform's int16 stores.
+inline __m128i truncate16(__m128i a, __m128i b) {
+    a = _mm_srai_epi32(_mm_slli_epi32(a, 16), 16);
+    b = _mm_srai_epi32(_mm_slli_epi32(b, 16), 16);
+    return _mm_packs_epi32(a, b);
+}
+
+inline void transpose8x16(__m128i r[8]) {
+    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
+    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
+    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
+    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
+    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+    r[0] = _mm_unpacklo_epi64(b0, b4), r[1] = _mm_unpackhi_epi64(b0, b4);
+    r[2] = _mm_unpacklo_epi64(b1, b5), r[3] = _mm_unpackhi_epi64(b1, b5);
+    r[4] = _mm_unpacklo_epi64(b2, b6), r[5] = _mm_unpackhi_epi64(b2, b6);
+    r[6] = _mm_unpacklo_epi64(b3, b7), r[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+// Largest |coefficient| of the block (saturating, so -32768 counts as 32767).
+inline int largest_coefficient(const __m128i c[8]) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i m = zero;
+    for (int r = 0; r < 8; ++r) m = _mm_max_epi16(m, _mm_max_epi16(c[r], _mm_subs_epi16(zero, c[r])));
+    m = _mm_max_epi16(m, _mm_srli_si128(m, 8));
+    m = _mm_max_epi16(m, _mm_srli_si128(m, 4));
+    m = _mm_max_epi16(m, _mm_srli_si128(m, 2));
+    return _mm_cvtsi128_si32(m) & 0xFFFF;
+}
+
+// Sign-extends eight 16-bit lanes into two vectors of four 32-bit lanes.
+inline void widen(__m128i v, __m128i* lo, __m128i* hi) {
+    *lo = _mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16);
+    *hi = _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16);
+}
+
+// The range-limit table's value of (o >> 5): x + 128 clamped, x the low 10 bits of
+// o >> 5 read as a signed number; as 16-bit lanes.
+inline __m128i range_limited(__m128i a, __m128i b) {
+    const __m128i bias = _mm_set1_epi32(128);
+    a = _mm_add_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 17), 22), bias);
+    b = _mm_add_epi32(_mm_srai_epi32(_mm_slli_epi32(b, 17), 22), bias);
+    return _mm_packs_epi32(a, b);
+}
+
+void idct_sse2(const int16_t* coef, const int16_t* q16, uint8_t* out, const __m128i c[8]) {
+    const Constants k = constants();
+    // Columns: lanes are the columns of the block, v[r] its row r (two halves).
+    __m128i lo[8], hi[8], olo[8], ohi[8], work[8];
+    for (int r = 0; r < 8; ++r) {
+        const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q16 + 8 * r));
+        const __m128i pl = _mm_mullo_epi16(c[r], q), ph = _mm_mulhi_epi16(c[r], q);
+        lo[r] = _mm_unpacklo_epi16(pl, ph);
+        hi[r] = _mm_unpackhi_epi16(pl, ph);
+    }
+    aan_4(lo, olo, k);
+    aan_4(hi, ohi, k);
+    for (int r = 0; r < 8; ++r) work[r] = truncate16(olo[r], ohi[r]);
+    // Rows: after the transpose lanes are the rows, work[i] their element i.
+    transpose8x16(work);
+    for (int i = 0; i < 8; ++i) widen(work[i], &lo[i], &hi[i]);
+    aan_4(lo, olo, k);
+    aan_4(hi, ohi, k);
+    __m128i res[8];
+    for (int i = 0; i < 8; ++i) res[i] = range_limited(olo[i], ohi[i]);
+    transpose8x16(res);
+    for (int r = 0; r < 8; r += 2)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * r), _mm_packus_epi16(res[r], res[r + 1]));
+}
+
+}  // namespace
+#endif
+
+void jpeg_idct_block(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out) {
+#ifdef JPEG_IDCT_SSE2
+    __m128i c[8];
+    for (int r = 0; r < 8; ++r) c[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
+    if (largest_coefficient(c) <= s->coef_limit[table]) {
+        idct_sse2(coef, s->dequant16[table], out, c);
+        return;
+    }
+#endif
+    jpeg_idct_block_scalar(coef, s->dequant[table], s->range_limit, out);
 }

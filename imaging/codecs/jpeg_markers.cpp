@@ -171,4 +171,5 @@ void jpeg_prepare_quant(JpegDecoderState* s, bool dc_only) {
             const int64_t q = s->quant[t][z];
             s->dequant[t][n] = dc_only && n != 0 ? (int32_t)q : (int32_t)((q * aan[n]) >> 12);
         }
+    for (int t = 0; t < tables; ++t) jpeg_prepare_idct_table(s, t);
 }

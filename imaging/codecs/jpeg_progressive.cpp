@@ -301,7 +301,7 @@ int coefficient_buffer(const JpegDecoderState* s, const JpegFrameGeometry& g, Co
 inline void block_to_samples(const JpegDecoderState* s, const int16_t* blk, int table, uint8_t* out) {
     bool ac = false;
     for (int i = 1; i < 64 && !ac; ++i) ac = blk[i] != 0;
-    if (ac) jpeg_idct_block(blk, s->dequant[table], s->range_limit, out);
+    if (ac) jpeg_idct_block(blk, s, table, out);
     else jpeg_idct_dc(blk[0], s->dequant[table], s->range_limit, out);
 }
 

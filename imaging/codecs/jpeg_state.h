@@ -30,6 +30,8 @@ struct JpegDecoderState {
     uint32_t tag;                  // JPEG_STATE_TAG: tells a movie's JPEG state from others
     int32_t quant[4][64];          // zigzag, as read from DQT
     int32_t dequant[4][64];        // natural order, AAN-scaled (2 extra fraction bits)
+    int16_t dequant16[4][64];      // the same where they fit 16 bits (vector transform)
+    int32_t coef_limit[4];         // largest |coefficient| the vector transform takes; 0 none
     uint8_t range_limit[1024];     // 10-bit index, x + 128 clamped to 0..255
     uint8_t color_clamp[1024];     // 10-bit index, 0..255 as is, above 255, below 0
     uint16_t rgb565[3][1024];      // red, green, blue parts of a 5-6-5 pixel
@@ -207,10 +209,16 @@ JPEG_INLINE int jpeg_huff_symbol(JpegBits* b, const uint16_t* fast, const uint16
 }
 
 // ---- Transform and colour (jpeg_idct.cpp, jpeg_color.cpp) ------------------
-// Dequantises and inverse-transforms one block (natural order coefficients) into
-// 8 x 8 samples of row stride 8.
-void jpeg_idct_block(const int16_t* coef, const int32_t* quant, const uint8_t* range_limit,
-                     uint8_t* out);
+// Dequantises and inverse-transforms one block (natural order coefficients) with
+// quantisation table `table` into 8 x 8 samples of row stride 8. Blocks whose
+// coefficients stay within the table's coef_limit go through a vector version of the
+// same integer arithmetic; others (and builds without SSE2) through the scalar one.
+void jpeg_idct_block(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out);
+// The scalar transform, the reference of the vector one.
+void jpeg_idct_block_scalar(const int16_t* coef, const int32_t* quant, const uint8_t* range_limit,
+                            uint8_t* out);
+// Fills dequant16 and coef_limit of `table` from its dequant entries.
+void jpeg_prepare_idct_table(JpegDecoderState* s, int table);
 void jpeg_idct_dc(int32_t dc, const int32_t* quant, const uint8_t* range_limit, uint8_t* out);
 
 // Output of a decode: the pixel buffer and how pixels are written into it.
@@ -224,6 +232,9 @@ struct JpegOutput {
 // raster order), `cb`, `cr`; (x0, y0) is the MCU's top-left output pixel.
 void jpeg_put_mcu(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y,
                   const uint8_t* cb, const uint8_t* cr, int x0, int y0, bool half);
+// The same through the tables pixel by pixel: the reference of the vector version.
+void jpeg_put_mcu_scalar(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y,
+                         const uint8_t* cb, const uint8_t* cr, int x0, int y0, bool half);
 void jpeg_put_grey_block(const JpegOutput* out, const uint8_t* samples, int x0, int y0, bool half);
 // One-eighth size: one output pixel from Y, Cb, Cr samples.
 void jpeg_put_pixel(const JpegDecoderState* s, const JpegOutput* out, int x, int y, int lum, int cb, int cr);

@@ -1,7 +1,8 @@
 // The JPEG decoder's fast paths against plain references: the 10-bit look-ahead
-// against the two-level Huffman tables for every bit pattern, and the bit window's
+// against the two-level Huffman tables for every bit pattern, the bit window's
 // eight-byte refill against byte-by-byte fetching over data with stuffed bytes and
-// markers.
+// markers, and the vector inverse DCT and colour conversion against the scalar
+// ones, bit for bit.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -129,6 +130,70 @@ TEST(JpegFastPaths, EightByteRefillReadsTheSameBitsAsByteByByte) {
             EXPECT_EQ(slow_bits(data, unstuffed, n), fast_bits(data, unstuffed, n, rng)) << "round " << round;
         }
     }
+}
+
+// Blocks of every kind: typical sparse ones, dense ones, extremes of 16-bit
+// coefficients; tables of 8-bit and 16-bit quantisers (the latter too large for the
+// vector path, which must then give way to the scalar one).
+TEST(JpegFastPaths, VectorInverseDctIsTheScalarOneBitForBit) {
+    State st;
+    jpeg_fill_range_limit(st.s);
+    std::mt19937 rng(11);
+    int blocks = 0;
+    for (int table_kind = 0; table_kind < 4; ++table_kind) {
+        st.s->component_count = 1;
+        for (int i = 0; i < 64; ++i) {
+            const int q8 = 1 + (int)(rng() % (table_kind == 0 ? 16 : 255));
+            st.s->quant[0][i] = table_kind == 3 ? 1 + (int32_t)(rng() % 65535) : table_kind == 2 ? 1 : q8;
+        }
+        jpeg_prepare_quant(st.s, false);
+        for (int n = 0; n < 3000; ++n) {
+            alignas(16) int16_t coef[64] = {};
+            const int kind = n % 4;
+            const int count = kind == 0 ? 1 + (int)(rng() % 6) : 64;
+            for (int i = 0; i < count; ++i) {
+                const int at = kind == 0 ? (int)(rng() % 64) : i;
+                const int span = kind == 1 ? 64 : kind == 2 ? 2048 : 65536;
+                int v = (int)(rng() % (unsigned)span) - span / 2;
+                if (kind == 3 && rng() % 8 == 0) v = rng() % 2 ? 32767 : -32768;
+                coef[at] = (int16_t)v;
+            }
+            alignas(16) uint8_t vec[64], ref[64];
+            jpeg_idct_block(coef, st.s, 0, vec);
+            jpeg_idct_block_scalar(coef, st.s->dequant[0], st.s->range_limit, ref);
+            ASSERT_EQ(0, std::memcmp(vec, ref, 64)) << "table kind " << table_kind << " block " << n;
+            ++blocks;
+        }
+    }
+    EXPECT_EQ(blocks, 12000);
+}
+
+// Every sampling at full and half size, 24-bit and RGB565, MCUs cut by the right
+// and bottom edges; samples at random, so every clamp case occurs.
+TEST(JpegFastPaths, VectorColourConversionIsTheScalarOneBitForBit) {
+    State st;
+    jpeg_fill_color_tables(st.s);
+    std::mt19937 rng(5);
+    alignas(16) uint8_t y[4 * 64], cb[64], cr[64];
+    int mcus = 0;
+    for (uint8_t sampling : {0x11, 0x12, 0x21, 0x22})
+        for (bool half : {false, true})
+            for (int bpp : {24, 16})
+                for (int n = 0; n < 60; ++n) {
+                    for (uint8_t& v : y) v = (uint8_t)rng();
+                    for (int i = 0; i < 64; ++i) cb[i] = (uint8_t)rng(), cr[i] = (uint8_t)rng();
+                    st.s->sampling = sampling;
+                    const int w = 1 + (int)(rng() % 20), h = 1 + (int)(rng() % 20);
+                    const int pitch = row_bytes_aligned(w, bpp);
+                    std::vector<uint8_t> vec((size_t)pitch * (h + 1), 0xAA), ref = vec;
+                    JpegOutput ov{vec.data(), pitch, w, h, bpp}, orf{ref.data(), pitch, w, h, bpp};
+                    jpeg_put_mcu(st.s, &ov, y, cb, cr, 0, 0, half);
+                    jpeg_put_mcu_scalar(st.s, &orf, y, cb, cr, 0, 0, half);
+                    ASSERT_EQ(vec, ref) << "sampling " << (int)sampling << (half ? " half " : " full ") << bpp << " bits, " << w
+                                        << " x " << h;
+                    ++mcus;
+                }
+    EXPECT_EQ(mcus, 960);
 }
 
 }  // namespace

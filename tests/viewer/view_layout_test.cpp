@@ -158,3 +158,22 @@ TEST(ViewLabel, NameLabelStaysLeftOfTheWindowEdge) {
     EXPECT_EQ(moved.right, 800);
     EXPECT_EQ(moved.left, 754);
 }
+
+TEST(ViewLayout, ThumbnailCellsFollowSizeAndShape) {
+    int32_t w = 0, h = 0;
+    thumbnail_cell_size(0, 0, &w, &h);
+    EXPECT_EQ(w, 48);
+    EXPECT_EQ(h, 48);
+    thumbnail_cell_size(3, 1, &w, &h);  // large landscape
+    EXPECT_EQ(w, 120);
+    EXPECT_EQ(h, 90);
+    thumbnail_cell_size(1, 2, &w, &h);  // small portrait: 60 * 3 / 4
+    EXPECT_EQ(w, 45);
+    EXPECT_EQ(h, 60);
+    thumbnail_cell_size(2, 1, &w, &h);  // medium landscape
+    EXPECT_EQ(w, 80);
+    EXPECT_EQ(h, 60);
+    thumbnail_cell_size(9, 0, &w, &h);  // a damaged value reads as small
+    EXPECT_EQ(w, 60);
+    EXPECT_EQ(h, 60);
+}

@@ -160,3 +160,10 @@ ViewRect name_label_box(int32_t x, int32_t y, int32_t text_w, int32_t text_h, in
     }
     return box;
 }
+
+void thumbnail_cell_size(int32_t size, int32_t shape, int32_t* cell_width, int32_t* cell_height) {
+    static constexpr int32_t kBase[4] = {48, 60, 80, 120};
+    const int32_t s = kBase[size >= 0 && size < 4 ? size : 1];
+    *cell_width = shape == 2 ? s * 3 / 4 : s;
+    *cell_height = shape == 1 ? s * 3 / 4 : s;
+}

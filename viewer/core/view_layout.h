@@ -16,6 +16,11 @@ struct PageSize {
 };
 PageSize turned_size(int32_t width, int32_t height, int angle);
 
+// Thumbnail cell size from "ThumbSize" (0 ... 3: 48, 60, 80 or 120 pixels) and
+// "ThumbShape" (0 square, 1 landscape 4:3, 2 portrait 3:4); other values as "Small"
+// and square.
+void thumbnail_cell_size(int32_t size, int32_t shape, int32_t* cell_width, int32_t* cell_height);
+
 // Layout quantities, recomputed on WM_SIZE; the margins are set when the view paints.
 struct ViewLayout {
     int32_t width;          // W: client width

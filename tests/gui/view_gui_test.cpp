@@ -1,0 +1,440 @@
+// The image view under Wine, checked on screen: a generated picture at 100 % on the
+// background colour, fitted, zoomed, turned, paged, copied and pasted through the
+// clipboard, cleared of red eyes, and the zoom window's place.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "gui_harness.h"
+
+namespace {
+
+constexpr const char* kMainClass = "TAVLO2";
+
+struct Rgb {
+    uint8_t r, g, b;
+    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+    return os << "(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
+}
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYellow{255, 255, 0};
+constexpr Rgb kBlack{0, 0, 0}, kGrey{128, 128, 128};
+
+// The 120 x 80 test picture: red, green / blue, yellow quadrants.
+Rgb quadrant_pixel(int x, int y) {
+    if (y < 40) return x < 60 ? kRed : kGreen;
+    return x < 60 ? kBlue : kYellow;
+}
+
+std::string temp_path(const char* name) {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + name;
+}
+
+void put16(std::string& b, uint32_t v) {
+    b += char(v & 255);
+    b += char((v >> 8) & 255);
+}
+void put32(std::string& b, uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+// A 24-bit bottom-up Windows bitmap file of w x h from `pixel`.
+std::string write_bmp(const char* name, int w, int h, const std::function<Rgb(int, int)>& pixel) {
+    const int stride = (w * 3 + 3) & ~3;
+    std::string b = "BM";
+    put32(b, 54 + stride * h);
+    put32(b, 0);
+    put32(b, 54);
+    put32(b, 40);
+    put32(b, w);
+    put32(b, h);
+    put16(b, 1);
+    put16(b, 24);
+    for (int i = 0; i < 6; ++i) put32(b, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        std::string row;
+        for (int x = 0; x < w; ++x) {
+            const Rgb c = pixel(x, y);
+            row += char(c.b);
+            row += char(c.g);
+            row += char(c.r);
+        }
+        row.resize(stride, '\0');
+        b += row;
+    }
+    const std::string path = temp_path(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+// A two-page uncompressed RGB TIFF of 16 x 16 pages in solid `first` and `second`.
+std::string write_two_page_tiff(const char* name, Rgb first, Rgb second) {
+    constexpr int kSide = 16, kPixels = kSide * kSide * 3;
+    constexpr int kEntries = 9, kIfdSize = 2 + kEntries * 12 + 4;
+    std::string b = "II";
+    put16(b, 42);
+    put32(b, 8);
+    const uint32_t ifd1 = 8, ifd2 = ifd1 + kIfdSize, bps = ifd2 + kIfdSize, data1 = bps + 6, data2 = data1 + kPixels;
+    auto ifd = [&](uint32_t data, uint32_t next) {
+        put16(b, kEntries);
+        auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+            put16(b, tag);
+            put16(b, type);
+            put32(b, count);
+            if (type == 3 && count == 1) {
+                put16(b, value);
+                put16(b, 0);
+            } else {
+                put32(b, value);
+            }
+        };
+        entry(256, 3, 1, kSide);
+        entry(257, 3, 1, kSide);
+        entry(258, 3, 3, bps);
+        entry(259, 3, 1, 1);
+        entry(262, 3, 1, 2);
+        entry(273, 4, 1, data);
+        entry(277, 3, 1, 3);
+        entry(278, 3, 1, kSide);
+        entry(279, 4, 1, kPixels);
+        put32(b, next);
+    };
+    ifd(data1, ifd2);
+    ifd(data2, 0);
+    for (int i = 0; i < 3; ++i) put16(b, 8);
+    for (const Rgb& c : {first, second})
+        for (int i = 0; i < kSide * kSide; ++i) b += std::string{char(c.r), char(c.g), char(c.b)};
+    const std::string path = temp_path(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+// What the client area shows on screen.
+struct Shot {
+    int w = 0, h = 0;
+    std::vector<Rgb> px;
+    Rgb at(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+
+Shot capture_client(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    Shot s;
+    s.w = r.right;
+    s.h = r.bottom;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), s.w, -s.h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, s.w, s.h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const uint8_t* p = static_cast<const uint8_t*>(bits);
+    s.px.resize((size_t)s.w * s.h);
+    for (size_t i = 0; i < s.px.size(); ++i) s.px[i] = Rgb{p[4 * i + 2], p[4 * i + 1], p[4 * i]};
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return s;
+}
+
+// Height of the image area: the client height less the toolbar strip.
+int image_area_height(const Shot& s) { return s.h - 24; }
+
+struct Box {
+    int left = -1, top = -1, right = -1, bottom = -1;  // right and bottom exclusive
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+// Bounding box of the pixels in the image area that are not `background`.
+Box drawn_box(const Shot& s, Rgb background) {
+    Box b;
+    for (int y = 0; y < image_area_height(s); ++y)
+        for (int x = 0; x < s.w; ++x) {
+            if (s.at(x, y) == background) continue;
+            if (b.left < 0 || x < b.left) b.left = x;
+            if (b.top < 0) b.top = y;
+            if (x + 1 > b.right) b.right = x + 1;
+            b.bottom = y + 1;
+        }
+    return b;
+}
+
+// Waits until the image area shows the background colour and something else, the
+// same in two captures in a row (the window has painted).
+Shot wait_for_picture(HWND window, Rgb background, DWORD timeout_ms = 10000) {
+    const DWORD start = GetTickCount();
+    Shot last = capture_client(window);
+    for (;;) {
+        Sleep(150);
+        Shot s = capture_client(window);
+        bool has_background = false;
+        for (int y = 0; y < image_area_height(s) && !has_background; y += 4)
+            has_background = s.at(2, y) == background || s.at(s.w / 2, y) == background;
+        if ((has_background && drawn_box(s, background).left >= 0 && s.px == last.px) ||
+            GetTickCount() - start > timeout_ms)
+            return s;
+        last = std::move(s);
+    }
+}
+
+// Posts a command and waits for the program to handle it and repaint.
+Shot after_command(GlimraProcess& app, HWND main, WORD id) {
+    app.post_command(main, id);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    Sleep(300);
+    return capture_client(main);
+}
+
+void settle(HWND main) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    Sleep(300);
+}
+
+// A drag from (x0, y0) to (x1, y1) with the left button, as queued mouse messages.
+void drag(HWND main, int x0, int y0, int x1, int y1) {
+    PostMessageA(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
+    PostMessageA(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x0, y0));
+    PostMessageA(main, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x1, y1));
+    PostMessageA(main, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+    settle(main);
+}
+
+// Runs the viewer on `image` with the default view and background colour given.
+class ViewSession {
+public:
+    ViewSession(const std::string& image, DWORD default_view, DWORD background) {
+        delete_settings_key();
+        write_setting_dword("DefView", default_view);
+        write_setting_dword("BkColor", background);
+        started_ = app_.start(image);
+        if (started_) main_ = app_.wait_for_window(kMainClass, 20000);
+    }
+    ~ViewSession() {
+        if (main_) {
+            app_.post_command(main_, 40003);
+            DWORD code = 0;
+            app_.wait_for_exit(10000, &code);
+        }
+        app_.kill();
+        delete_settings_key();
+    }
+    bool ready() const { return started_ && main_ != nullptr; }
+    HWND main() const { return main_; }
+    GlimraProcess& app() { return app_; }
+
+private:
+    GlimraProcess app_;
+    bool started_ = false;
+    HWND main_ = nullptr;
+};
+
+std::string quadrant_image() { return write_bmp("glimra_view_quadrants.bmp", 120, 80, quadrant_pixel); }
+
+// Checks the four quadrants of the 120 x 80 picture drawn at 100 % with its top-left
+// corner at (x, y).
+void expect_quadrants_at(const Shot& s, int x, int y) {
+    for (int py = 0; py < 80; py += 7)
+        for (int px = 0; px < 120; px += 7)
+            ASSERT_EQ(s.at(x + px, y + py), quadrant_pixel(px, py)) << "picture pixel " << px << "," << py;
+}
+
+}  // namespace
+
+TEST(ViewGui, ActualSizeIsCentredOnTheBackgroundColour) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    const Shot s = wait_for_picture(v.main(), kGrey);
+    const int H = image_area_height(s);
+    const Box b = drawn_box(s, kGrey);
+    EXPECT_EQ(b.width(), 120);
+    EXPECT_EQ(b.height(), 80);
+    EXPECT_EQ(b.left, (s.w - 120) / 2);
+    EXPECT_EQ(b.top, (H - 80) / 2);
+    expect_quadrants_at(s, b.left, b.top);
+    EXPECT_EQ(s.at(2, H / 2), kGrey) << "left margin";
+    EXPECT_EQ(s.at(s.w / 2, H - 2), kGrey) << "bottom margin";
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, FitToWindowFillsTheAreaAndZoomStepsFollowTheScale) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40026, 0);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kBlack);
+    const int W = s.w, H = image_area_height(s);
+    // Fit to window: one scale for both axes, no closer than 800 %.
+    int scale = std::max(120 * 256 / W, 80 * 256 / H);
+    if (scale < 32) scale = 32;
+    Box b = drawn_box(s, kBlack);
+    EXPECT_NEAR(b.width(), std::min(W, 120 * 256 / scale), 1);
+    EXPECT_NEAR(b.height(), std::min(H, 80 * 256 / scale), 1);
+
+    // "100% View", then "Zoom In" to 110 % and "Zoom Out" twice to 99 %.
+    s = after_command(v.app(), v.main(), 40024);
+    EXPECT_EQ(drawn_box(s, kBlack).width(), 120);
+    s = after_command(v.app(), v.main(), 40027);
+    EXPECT_NEAR(drawn_box(s, kBlack).width(), 120 * 256 / (25600 / 110), 1);
+    s = after_command(v.app(), v.main(), 40028);  // 110 -> 99 %
+    EXPECT_NEAR(drawn_box(s, kBlack).width(), 120 * 256 / (25600 / 99), 1);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, ViewRotationTurnsThePictureClockwise) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    wait_for_picture(v.main(), kGrey);
+    const Shot s = after_command(v.app(), v.main(), 40015);
+    const Box b = drawn_box(s, kGrey);
+    ASSERT_EQ(b.width(), 80);
+    ASSERT_EQ(b.height(), 120);
+    // Turned clockwise: blue comes to the top left, red to the top right.
+    EXPECT_EQ(s.at(b.left + 10, b.top + 10), kBlue);
+    EXPECT_EQ(s.at(b.right - 10, b.top + 10), kRed);
+    EXPECT_EQ(s.at(b.left + 10, b.bottom - 10), kYellow);
+    EXPECT_EQ(s.at(b.right - 10, b.bottom - 10), kGreen);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, PagesOfATiffAndThePageNumberButton) {
+    const std::string image = write_two_page_tiff("glimra_view_pages.tif", kRed, kGreen);
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    Box b = drawn_box(s, kGrey);
+    ASSERT_EQ(b.width(), 16);
+    EXPECT_EQ(s.at(b.left + 8, b.top + 8), kRed);
+
+    // The "File2" toolbar has "Go to page..." as its seventh button.
+    s = after_command(v.app(), v.main(), 40125);
+    const int toolbar_top = s.h - 24;
+    auto button = [&](const Shot& shot) {
+        std::vector<Rgb> cells;
+        for (int y = toolbar_top + 2; y < toolbar_top + 23; ++y)
+            for (int x = 6 * 24 + 1; x < 6 * 24 + 25; ++x) cells.push_back(shot.at(x, y));
+        return cells;
+    };
+    const auto first_number = button(s);
+    int dark = 0;
+    for (const Rgb& c : first_number) dark += c.r < 64 && c.g < 64 && c.b < 64;
+    EXPECT_GT(dark, 5) << "no page number written on the button";
+
+    s = after_command(v.app(), v.main(), 40021);  // "Next Page"
+    b = drawn_box(s, kGrey);
+    EXPECT_EQ(s.at(b.left + 8, b.top + 8), kGreen);
+    EXPECT_NE(button(s), first_number) << "the button still shows page 1";
+
+    s = after_command(v.app(), v.main(), 40022);  // "Previous Page"
+    b = drawn_box(s, kGrey);
+    EXPECT_EQ(s.at(b.left + 8, b.top + 8), kRed);
+    EXPECT_EQ(button(s), first_number);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, CopyThenPasteGivesTheSamePixels) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    const Box b = drawn_box(s, kGrey);
+    // Select 40 x 40 pixels around the centre of the picture: 20 x 20 of each quadrant.
+    drag(v.main(), b.left + 40, b.top + 20, b.left + 80, b.top + 60);
+    after_command(v.app(), v.main(), 40058);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_DIB);
+    ASSERT_NE(data, nullptr) << "no bitmap on the clipboard";
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(data));
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(header->biWidth, 40);
+    EXPECT_EQ(header->biHeight, 40);
+    EXPECT_EQ(header->biBitCount, 24);
+    const uint8_t* pixels = reinterpret_cast<const uint8_t*>(header + 1);
+    auto dib_pixel = [&](int x, int y) {  // bottom-up rows of 120 bytes
+        const uint8_t* p = pixels + (39 - y) * 120 + 3 * x;
+        return Rgb{p[2], p[1], p[0]};
+    };
+    EXPECT_EQ(dib_pixel(5, 5), kRed);
+    EXPECT_EQ(dib_pixel(35, 5), kGreen);
+    EXPECT_EQ(dib_pixel(5, 35), kBlue);
+    EXPECT_EQ(dib_pixel(35, 35), kYellow);
+    GlobalUnlock(data);
+    CloseClipboard();
+
+    // Pasting it back shows the 40 x 40 piece on its own.
+    s = after_command(v.app(), v.main(), 40095);
+    const Box pasted = drawn_box(s, kGrey);
+    ASSERT_EQ(pasted.width(), 40);
+    ASSERT_EQ(pasted.height(), 40);
+    EXPECT_EQ(s.at(pasted.left + 5, pasted.top + 5), kRed);
+    EXPECT_EQ(s.at(pasted.left + 35, pasted.top + 5), kGreen);
+    EXPECT_EQ(s.at(pasted.left + 5, pasted.top + 35), kBlue);
+    EXPECT_EQ(s.at(pasted.left + 35, pasted.top + 35), kYellow);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, RedEyeRemovalClearsOnlyTheSelectedRed) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    const Box b = drawn_box(s, kGrey);
+    // The left half of the red quadrant and a strip of green.
+    drag(v.main(), b.left, b.top, b.left + 80, b.top + 30);
+    s = after_command(v.app(), v.main(), 40097);
+    EXPECT_EQ(s.at(b.left + 10, b.top + 10), kBlack) << "pure red becomes (green + blue) / 2 = 0";
+    EXPECT_EQ(s.at(b.left + 70, b.top + 10), kGreen);
+    EXPECT_EQ(s.at(b.left + 10, b.top + 35), kRed) << "red outside the selection stays";
+    EXPECT_EQ(s.at(b.left + 10, b.top + 50), kBlue);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, ZoomWindowOpensAtTheOriginClosesAndReopens) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    wait_for_picture(v.main(), kGrey);
+    for (int round = 0; round < 2; ++round) {
+        v.app().post_command(v.main(), 40034);
+        HWND zoom = v.app().wait_for_window("GLZOOMCLASS", 10000);
+        ASSERT_NE(zoom, nullptr) << "round " << round;
+        EXPECT_EQ(window_text(zoom), "Zoom");
+        RECT r;
+        GetWindowRect(zoom, &r);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        // Closing it from its system menu.
+        PostMessageA(zoom, WM_SYSCOMMAND, SC_CLOSE, 0);
+        const DWORD start = GetTickCount();
+        while (IsWindow(zoom) && GetTickCount() - start < 5000) Sleep(50);
+        EXPECT_FALSE(IsWindow(zoom));
+    }
+    DeleteFileA(image.c_str());
+}
