@@ -35,3 +35,21 @@ TEST(FilePaths, PathButtonName) {
     EXPECT_EQ(path_button_name(""), "");
     EXPECT_EQ(path_button_name("/tmp/pics/"), "pics");
 }
+
+TEST(FilePaths, DirectoryAndNameOfAFilePath) {
+    EXPECT_EQ(directory_of("C:\\Pics\\a.bmp"), "C:\\Pics");
+    EXPECT_EQ(directory_of("C:\\a.bmp"), "C:\\") << "a drive root keeps its backslash";
+    EXPECT_EQ(directory_of("/a.bmp"), "/");
+    EXPECT_EQ(directory_of("a.bmp"), "");
+    EXPECT_EQ(file_name_of("C:\\Pics\\a.bmp"), "a.bmp");
+    EXPECT_EQ(file_name_of("a.bmp"), "a.bmp");
+    EXPECT_EQ(file_name_of("C:\\Pics\\"), "");
+}
+
+TEST(FilePaths, DirectoryChosenWithATrailingSeparator) {
+    EXPECT_EQ(directory_without_separator("C:\\Pics\\"), "C:\\Pics");
+    EXPECT_EQ(directory_without_separator("C:\\Pics\\\\"), "C:\\Pics");
+    EXPECT_EQ(directory_without_separator("C:\\"), "C:\\");
+    EXPECT_EQ(directory_without_separator("/"), "/");
+    EXPECT_EQ(directory_without_separator("C:\\Pics"), "C:\\Pics");
+}

@@ -48,6 +48,22 @@ int count_levels(const std::string& directory) {
     return levels;
 }
 
+std::string directory_of(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return "";
+    const std::string head = path.substr(0, cut + 1);
+    return is_root(head) ? head : head.substr(0, cut);
+}
+
+std::string file_name_of(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string directory_without_separator(const std::string& directory) {
+    return without_trailing_separator(directory);
+}
+
 std::string path_button_name(const std::string& directory) {
     const std::string path = without_trailing_separator(directory);
     if (path.empty() || is_root(path)) return path;

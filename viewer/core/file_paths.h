@@ -15,6 +15,14 @@ std::string parent_directory(const std::string& directory);
 std::string up_levels(std::string directory, int levels);
 // The levels of the path, the directory itself first, up to its root.
 int count_levels(const std::string& directory);
+// Directory part of a file path, without its last separator unless that is a root's
+// ("C:\\a\\b.bmp" -> "C:\\a", "C:\\b.bmp" -> "C:\\"); "" when the path has no separator.
+std::string directory_of(const std::string& path);
+// The name after the last separator (the whole path when it has none).
+std::string file_name_of(const std::string& path);
+// A directory as the current directory: trailing separators dropped, except that a
+// root ("C:\\", "/") keeps its own.
+std::string directory_without_separator(const std::string& directory);
 // Name on the path button: the last folder's name, the whole path of a drive or
 // file-system root, "" at the computer level.
 std::string path_button_name(const std::string& directory);
