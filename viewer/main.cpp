@@ -11,6 +11,7 @@
 
 #include "../resources/resource_ids.h"
 #include "app.h"
+#include "file_list_state.h"
 #include "zoom_window.h"
 #include "help.h"
 #include "settings_registry.h"
@@ -189,6 +190,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line_in, int sho
         open_current_file(true);
     }
     start_worker();
+    scan_current_directory_at_startup();
     if (!g_app.glimra_mode) post_worker(40035);
     // A slideshow file whose slides cannot be loaded plays the program directory.
     if (slideshow) PostMessage(main, WM_COMMAND, g_app.slide_count ? 40098 : 40056, 0);
