@@ -44,6 +44,10 @@ void cmd_exit(HWND hwnd, int) {
 void cmd_preferences(HWND hwnd, int) {
     show_settings_sheet(hwnd);
     save_app_settings();
+    // Gamma, brightness, colours and the background may have changed.
+    view_build_tone_tables();
+    if (image_loaded()) show_changed_page(false);
+    else redraw();
 }
 
 void cmd_help(HWND hwnd, int) { show_help(hwnd, 0); }

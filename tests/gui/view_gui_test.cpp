@@ -81,6 +81,45 @@ std::string write_bmp(const char* name, int w, int h, const std::function<Rgb(in
     return path;
 }
 
+// A bottom-up Windows bitmap file of w x h at 1 or 8 bits with `palette` entries,
+// pixel indices from `index(x, y)`.
+std::string write_indexed_bmp(const char* name, int w, int h, int bpp, const std::vector<Rgb>& palette,
+                              const std::function<int(int, int)>& index) {
+    const int stride = ((w * bpp + 31) / 32) * 4;
+    const int table = 4 * (int)palette.size();
+    std::string b = "BM";
+    put32(b, 54 + table + stride * h);
+    put32(b, 0);
+    put32(b, 54 + table);
+    put32(b, 40);
+    put32(b, w);
+    put32(b, h);
+    put16(b, 1);
+    put16(b, bpp);
+    put32(b, 0);
+    put32(b, stride * h);
+    put32(b, 2835);
+    put32(b, 2835);
+    put32(b, (uint32_t)palette.size());
+    put32(b, 0);
+    for (const Rgb& c : palette) b += std::string{char(c.b), char(c.g), char(c.r), '\0'};
+    for (int y = h - 1; y >= 0; --y) {
+        std::string row(stride, '\0');
+        for (int x = 0; x < w; ++x) {
+            const int v = index(x, y);
+            if (bpp == 8) row[x] = char(v);
+            else if (v) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        }
+        b += row;
+    }
+    const std::string path = temp_path(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return path;
+}
+
 // A two-page uncompressed RGB TIFF of 16 x 16 pages in solid `first` and `second`.
 std::string write_two_page_tiff(const char* name, Rgb first, Rgb second) {
     constexpr int kSide = 16, kPixels = kSide * kSide * 3;
@@ -436,5 +475,74 @@ TEST(ViewGui, ZoomWindowOpensAtTheOriginClosesAndReopens) {
         while (IsWindow(zoom) && GetTickCount() - start < 5000) Sleep(50);
         EXPECT_FALSE(IsWindow(zoom));
     }
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, PaletteAndBilevelPagesShowTheirColours) {
+    const std::vector<Rgb> colours = {kRed, kGreen, kBlue, kYellow};
+    const std::string indexed = write_indexed_bmp("glimra_view_8bit.bmp", 64, 64, 8, colours,
+                                                  [](int x, int y) { return (x / 32) + 2 * (y / 32); });
+    {
+        ViewSession v(indexed, 40024, 1);
+        ASSERT_TRUE(v.ready());
+        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), 64);
+        EXPECT_EQ(s.at(b.left + 5, b.top + 5), kRed);
+        EXPECT_EQ(s.at(b.left + 40, b.top + 5), kGreen);
+        EXPECT_EQ(s.at(b.left + 5, b.top + 40), kBlue);
+        EXPECT_EQ(s.at(b.left + 40, b.top + 40), kYellow);
+    }
+    // A checkerboard of 8-pixel squares: black where the bit is 0.
+    const std::string bilevel = write_indexed_bmp("glimra_view_1bit.bmp", 64, 64, 1, {kBlack, Rgb{255, 255, 255}},
+                                                  [](int x, int y) { return ((x / 8) + (y / 8)) & 1; });
+    {
+        ViewSession v(bilevel, 40024, 1);
+        ASSERT_TRUE(v.ready());
+        Shot s = wait_for_picture(v.main(), kGrey);
+        Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), 64);
+        EXPECT_EQ(s.at(b.left + 3, b.top + 3), kBlack);
+        EXPECT_EQ(s.at(b.left + 11, b.top + 3), (Rgb{255, 255, 255}));
+        // Eight "Zoom Out" steps (90, 81, 72, 64, 57, 51, 45, 40 %) with "Scale to Gray"
+        // on (the default): reduced squares blend into grey levels at their edges.
+        auto has_grey = [](const Shot& shot, const Box& box) {
+            for (int y = box.top; y < box.bottom; ++y)
+                for (int x = box.left; x < box.right; ++x) {
+                    const Rgb c = shot.at(x, y);
+                    if (c.r == c.g && c.g == c.b && c.r > 0 && c.r < 255) return true;
+                }
+            return false;
+        };
+        for (int i = 0; i < 7; ++i) PostMessageA(v.main(), WM_COMMAND, 40028, 0);
+        s = after_command(v.app(), v.main(), 40028);
+        b = drawn_box(s, kGrey);
+        EXPECT_NEAR(b.width(), 64 * 256 / (25600 / 40), 1);
+        EXPECT_TRUE(has_grey(s, b)) << "no grey level in the reduced bilevel picture";
+        // Switched off, the reduced picture is black and white only.
+        s = after_command(v.app(), v.main(), 40029);
+        b = drawn_box(s, kGrey);
+        EXPECT_NEAR(b.width(), 64 * 256 / (25600 / 40), 1);
+        EXPECT_FALSE(has_grey(s, b)) << "grey levels without Scale to Gray";
+    }
+    DeleteFileA(indexed.c_str());
+    DeleteFileA(bilevel.c_str());
+}
+
+TEST(ViewGui, ImageOperationsRedrawThePage) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    const Box b = drawn_box(s, kGrey);
+    s = after_command(v.app(), v.main(), 40016);  // "Invert"
+    EXPECT_EQ(s.at(b.left + 10, b.top + 10), (Rgb{0, 255, 255}));
+    EXPECT_EQ(s.at(b.left + 110, b.top + 70), (Rgb{0, 0, 255}));
+    s = after_command(v.app(), v.main(), 40019);  // "Flip Horizontal": mirror left to right
+    EXPECT_EQ(s.at(b.left + 10, b.top + 10), (Rgb{255, 0, 255}));
+    s = after_command(v.app(), v.main(), 40090);  // "Rotate Image 90": 80 x 120, default view
+    const Box turned = drawn_box(s, kGrey);
+    EXPECT_EQ(turned.width(), 80);
+    EXPECT_EQ(turned.height(), 120);
     DeleteFileA(image.c_str());
 }
