@@ -11,25 +11,52 @@ struct Variant {
     const char* name;
     const char* cjpeg_args;
     int width, height;
-    // One-eighth size of 2x2-sampled pictures shares one Cb/Cr pair among the four
-    // pixels of an MCU, where djpeg keeps a chroma sample per pixel: strong colour
-    // gradients cost PSNR there by design (a 17 x 9 picture is only 3 x 2 pixels).
-    double eighth_floor = 30.0;
+    bool shared_chroma = false;  // 2x2-sampled: see expect_like_djpeg_eighth
 };
 
 const Variant kVariants[] = {
     {"s444", "-sample 1x1", 96, 64},        {"s422", "-sample 2x1", 96, 64},
-    {"s420", "-sample 2x2", 96, 64, 24.0},        {"s440", "-sample 1x2", 96, 64},
-    {"grey", "-grayscale", 96, 64},         {"restart", "-sample 2x2 -restart 1", 96, 64, 24.0},
+    {"s420", "-sample 2x2", 96, 64, true},  {"s440", "-sample 1x2", 96, 64},
+    {"grey", "-grayscale", 96, 64},         {"restart", "-sample 2x2 -restart 1", 96, 64, true},
     {"restart_blocks", "-grayscale -restart 3B", 40, 40},
-    {"progressive", "-progressive -sample 2x2", 96, 64, 24.0},
+    {"progressive", "-progressive -sample 2x2", 96, 64, true},
     {"progressive444", "-progressive -sample 1x1", 50, 30},
     {"progressive_grey", "-progressive -grayscale", 45, 37},
     {"progressive_restart", "-progressive -sample 2x1 -restart 1", 70, 50},
-    {"odd_17x9", "-sample 2x2", 17, 9, 0.0},     {"odd_grey_17x9", "-grayscale", 17, 9},
+    {"odd_17x9", "-sample 2x2", 17, 9, true}, {"odd_grey_17x9", "-grayscale", 17, 9},
     {"odd_422_33x17", "-sample 2x1", 33, 17}, {"odd_440_19x21", "-sample 1x2", 19, 21},
     {"quality100", "-quality 100 -sample 1x1", 64, 48},
 };
+
+// One-eighth size of a 2x2-sampled picture: each luma block gives one pixel and the
+// MCU's single Cb/Cr pair (its chroma blocks' DC values) is shared by its 2 x 2
+// pixels. djpeg instead scales the chroma transform to 2 x 2 samples per block, so
+// its chroma varies inside the MCU and whole-picture PSNR falls to 22-29 dB on
+// strongly coloured texture by design. What must hold is luma against djpeg's luma,
+// and our chroma against djpeg's chroma averaged over each MCU's 2 x 2 pixels (a
+// misplaced or misrounded chroma sample shows there at once).
+void expect_like_djpeg_eighth(const Picture& ours, const Picture& ref, int width, int height, const std::string& what) {
+    const YccPlanes a = ycc_planes(ours), b = ycc_planes(ref);
+    ASSERT_EQ(a.width, b.width) << what;
+    ASSERT_EQ(a.height, b.height) << what;
+    const std::vector<double> cb = cell_means(b.cb, b.width, b.height, 2), cr = cell_means(b.cr, b.width, b.height, 2);
+    // Only MCUs that lie wholly inside the picture: at the edges djpeg's chroma
+    // samples outside the picture are not in the picture to be averaged.
+    std::vector<double> ay, by, acb, bcb, acr, bcr;
+    for (int y = 0; y < height / 16 * 2; ++y)
+        for (int x = 0; x < width / 16 * 2; ++x) {
+            const size_t i = (size_t)y * a.width + x;
+            ay.push_back(a.y[i]), by.push_back(b.y[i]);
+            acb.push_back(a.cb[i]), bcb.push_back(cb[i]);
+            acr.push_back(a.cr[i]), bcr.push_back(cr[i]);
+        }
+    if (ay.empty()) return;  // no whole MCU (the caller checks the size)
+    const double dy = plane_psnr(ay, by), dcb = plane_psnr(acb, bcb), dcr = plane_psnr(acr, bcr);
+    std::printf("[psnr] %-22s 1/8  luma %6.2f dB, chroma per MCU %6.2f / %6.2f dB\n", what.c_str(), dy, dcb, dcr);
+    EXPECT_GE(dy, 40.0) << what;
+    EXPECT_GE(dcb, 40.0) << what;
+    EXPECT_GE(dcr, 40.0) << what;
+}
 
 class JpegCjpegTest : public ::testing::TestWithParam<Variant> {};
 
@@ -51,9 +78,13 @@ TEST_P(JpegCjpegTest, MatchesDjpegAtEverySize) {
         PageBitmap out{};
         ASSERT_EQ(IMG_OK, decode_bytes(bytes, size.flags, &out)) << v.name << " " << size.scale;
         const Picture ref = djpeg(dir / "t.jpg", dir / "ref.pnm", size.scale);
-        const double db = psnr(to_picture(out), ref);
-        std::printf("[psnr] %-22s %-4s %6.2f dB\n", v.name, size.flags ? size.scale : "1/1", db);
-        EXPECT_GE(db, size.flags == JPEG_EIGHTH ? v.eighth_floor : 30.0) << v.name << " at " << (size.flags ? size.scale : "full size");
+        if (size.flags == JPEG_EIGHTH && v.shared_chroma) {
+            expect_like_djpeg_eighth(to_picture(out), ref, v.width, v.height, v.name);
+        } else {
+            const double db = psnr(to_picture(out), ref);
+            std::printf("[psnr] %-22s %-4s %6.2f dB\n", v.name, size.flags ? size.scale : "1/1", db);
+            EXPECT_GE(db, 30.0) << v.name << " at " << (size.flags ? size.scale : "full size");
+        }
         if (size.flags == JPEG_EIGHTH) EXPECT_EQ((v.width + 7) / 8, out.width);
         release_page(&out);
     }
@@ -90,6 +121,8 @@ TEST_P(JpegCorpusTest, MatchesDjpegAtEverySize) {
     SKIP_WITHOUT_CORPUS_FILE(path, GetParam());
     TempDir dir;
     const JpegBytes bytes = read_bytes(path);
+    const PageBitmap described = jpeg_source(bytes);
+    const int full_width = described.width, full_height = described.height;
     const struct {
         int flags;
         const char* scale;
@@ -97,11 +130,15 @@ TEST_P(JpegCorpusTest, MatchesDjpegAtEverySize) {
     for (const auto& size : sizes) {
         PageBitmap out{};
         ASSERT_EQ(IMG_OK, decode_bytes(bytes, size.flags, &out)) << GetParam();
-        const double db = psnr(to_picture(out), djpeg(path, dir / "ref.pnm", size.scale));
-        std::printf("[psnr] %-34s %-4s %6.2f dB\n", GetParam(), size.flags ? size.scale : "1/1", db);
-        // 2x2-sampled pictures share chroma per MCU at one-eighth size (see Variant).
-        const bool shared_chroma = size.flags == JPEG_EIGHTH && std::string(GetParam()).find("420") != std::string::npos;
-        EXPECT_GE(db, shared_chroma ? 24.0 : 30.0) << GetParam() << " " << size.scale;
+        const Picture ref = djpeg(path, dir / "ref.pnm", size.scale);
+        // 2x2-sampled pictures share chroma per MCU at one-eighth size.
+        if (size.flags == JPEG_EIGHTH && std::string(GetParam()).find("420") != std::string::npos) {
+            expect_like_djpeg_eighth(to_picture(out), ref, full_width, full_height, GetParam());
+        } else {
+            const double db = psnr(to_picture(out), ref);
+            std::printf("[psnr] %-34s %-4s %6.2f dB\n", GetParam(), size.flags ? size.scale : "1/1", db);
+            EXPECT_GE(db, 30.0) << GetParam() << " " << size.scale;
+        }
         release_page(&out);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -123,4 +124,44 @@ inline void write_test_ppm(const fs::path& path, int w, int h) {
             data.push_back((char)(60 + (x + y) * 120 / (w + h) + t));
         }
     write_bytes(path, JpegBytes(data.begin(), data.end()));
+}
+
+// JFIF YCbCr planes (real numbers) of a picture, for comparing luma and chroma apart.
+struct YccPlanes {
+    int width = 0, height = 0;
+    std::vector<double> y, cb, cr;
+};
+
+inline YccPlanes ycc_planes(const Picture& p) {
+    YccPlanes o;
+    o.width = p.width, o.height = p.height;
+    for (size_t i = 0; i < (size_t)p.width * p.height; ++i) {
+        const double r = p.pixels[i * p.channels], g = p.pixels[i * p.channels + (p.channels == 3 ? 1 : 0)],
+                     b = p.pixels[i * p.channels + (p.channels == 3 ? 2 : 0)];
+        o.y.push_back(0.299 * r + 0.587 * g + 0.114 * b);
+        o.cb.push_back(-0.168736 * r - 0.331264 * g + 0.5 * b + 128);
+        o.cr.push_back(0.5 * r - 0.418688 * g - 0.081312 * b + 128);
+    }
+    return o;
+}
+
+inline double plane_psnr(const std::vector<double>& a, const std::vector<double>& b) {
+    if (a.size() != b.size() || a.empty()) return -1;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
+    return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * (double)a.size() / sum);
+}
+
+// Each value replaced by the mean of its n x n cell (cells cut by the edges).
+inline std::vector<double> cell_means(const std::vector<double>& p, int w, int h, int n) {
+    std::vector<double> out(p.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double sum = 0;
+            int count = 0;
+            for (int j = y / n * n; j < std::min(h, y / n * n + n); ++j)
+                for (int i = x / n * n; i < std::min(w, x / n * n + n); ++i, ++count) sum += p[(size_t)j * w + i];
+            out[(size_t)y * w + x] = sum / count;
+        }
+    return out;
 }
