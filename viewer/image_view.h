@@ -79,6 +79,6 @@ void view_draw_selection(HDC dc);
 
 // Image lists the view draws from (loaded at start-up; null when missing).
 struct ViewImageLists {
-    HIMAGELIST toolbar, tags, video, bad;
+    HIMAGELIST toolbar, tags, video, bad, print, keys, tap_and_hold;
 };
 extern ViewImageLists g_view_lists;

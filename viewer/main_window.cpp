@@ -48,13 +48,17 @@ void load_image_lists() {
         {TEXT("ILIST_TAGS"), 16, RGB(0, 0, 0), &g_view_lists.tags},
         {TEXT("ILIST_VIDEO"), 16, RGB(0, 0, 0), &g_view_lists.video},
         {TEXT("ILIST_BAD"), 32, RGB(255, 255, 255), &g_view_lists.bad},
+        {TEXT("ILIST_PRINT"), 48, RGB(255, 255, 255), &g_view_lists.print},
+        {TEXT("ILIST_KEYS"), 16, RGB(255, 255, 255), &g_view_lists.keys},
+        {TEXT("ILIST_TAPNHOLD"), 8, RGB(255, 255, 255), &g_view_lists.tap_and_hold},
     };
     for (const ListSpec& l : lists)
         *l.out = ImageList_LoadImage(g_app.instance, l.name, l.size, l.mask == CLR_NONE ? 0 : 8, l.mask, IMAGE_BITMAP, 0);
 }
 
 void destroy_image_lists() {
-    for (HIMAGELIST* l : {&g_view_lists.toolbar, &g_view_lists.tags, &g_view_lists.video, &g_view_lists.bad}) {
+    for (HIMAGELIST* l : {&g_view_lists.toolbar, &g_view_lists.tags, &g_view_lists.video, &g_view_lists.bad,
+                          &g_view_lists.print, &g_view_lists.keys, &g_view_lists.tap_and_hold}) {
         if (*l) ImageList_Destroy(*l);
         *l = nullptr;
     }
