@@ -165,6 +165,72 @@ std::string write_two_page_tiff(const char* name, Rgb first, Rgb second) {
     return path;
 }
 
+// GIF image data for `pixels` (8-bit indices): 9-bit literal codes with a clear code
+// every 200 pixels, so the decoder's table never grows past 9 bits.
+std::string gif_lzw(const std::vector<uint8_t>& pixels) {
+    std::string out;
+    uint32_t bits = 0;
+    int count = 0;
+    auto emit = [&](uint32_t code) {
+        bits |= code << count;
+        count += 9;
+        while (count >= 8) {
+            out += char(bits & 255);
+            bits >>= 8;
+            count -= 8;
+        }
+    };
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (i % 200 == 0) emit(256);
+        emit(pixels[i]);
+    }
+    emit(257);
+    if (count > 0) out += char(bits & 255);
+    std::string blocks;
+    for (size_t at = 0; at < out.size(); at += 255) {
+        const std::string part = out.substr(at, 255);
+        blocks += char(part.size());
+        blocks += part;
+    }
+    return blocks + '\0';
+}
+
+// A two-frame animated GIF of 40 x 40: frame 1 all red, frame 2 a 20 x 20 green patch
+// at (10, 10) drawn over it.
+std::string write_animated_gif(const char* name) {
+    std::string b = "GIF89a";
+    put16(b, 40);
+    put16(b, 40);
+    b += char(0xF7);  // global colour table of 256 entries
+    b += '\0';
+    b += '\0';
+    for (int i = 0; i < 256; ++i) {
+        const Rgb c = i == 1 ? kRed : i == 2 ? kGreen : Rgb{255, 255, 255};
+        b += std::string{char(c.r), char(c.g), char(c.b)};
+    }
+    b += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+    auto frame = [&](int left, int top, int w, int h, uint8_t index) {
+        b += std::string("\x21\xF9\x04\x04\x0A\x00\x00\x00", 8);  // keep the frame, 100 ms
+        b += char(0x2C);
+        put16(b, left);
+        put16(b, top);
+        put16(b, w);
+        put16(b, h);
+        b += '\0';
+        b += char(8);
+        b += gif_lzw(std::vector<uint8_t>((size_t)w * h, index));
+    };
+    frame(0, 0, 40, 40, 1);
+    frame(10, 10, 20, 20, 2);
+    b += char(0x3B);
+    const std::string path = temp_path(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+    return path;
+}
+
 // What the client area shows on screen.
 struct Shot {
     int w = 0, h = 0;
@@ -544,5 +610,35 @@ TEST(ViewGui, ImageOperationsRedrawThePage) {
     const Box turned = drawn_box(s, kGrey);
     EXPECT_EQ(turned.width(), 80);
     EXPECT_EQ(turned.height(), 120);
+    DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, AnimatedGifCompositesForwardAndPlays) {
+    const std::string image = write_animated_gif("glimra_view_anim.gif");
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    const Box b = drawn_box(s, kGrey);
+    ASSERT_EQ(b.width(), 40);
+    EXPECT_EQ(s.at(b.left + 20, b.top + 20), kRed);
+    // "Next Page" draws the second frame's patch over the first.
+    s = after_command(v.app(), v.main(), 40021);
+    EXPECT_EQ(s.at(b.left + 20, b.top + 20), kGreen);
+    EXPECT_EQ(s.at(b.left + 3, b.top + 3), kRed) << "the first frame is kept around the patch";
+    // "Previous Page" cannot go back through composed frames: nothing changes.
+    s = after_command(v.app(), v.main(), 40022);
+    EXPECT_EQ(s.at(b.left + 20, b.top + 20), kGreen);
+    // "Play / Pause" animates: the centre shows both frames over a few seconds.
+    v.app().post_command(v.main(), 40055);
+    bool saw_red = false, saw_green = false;
+    const DWORD start = GetTickCount();
+    while (!(saw_red && saw_green) && GetTickCount() - start < 8000) {
+        Sleep(60);
+        const Rgb c = capture_client(v.main()).at(b.left + 20, b.top + 20);
+        saw_red |= c == kRed;
+        saw_green |= c == kGreen;
+    }
+    EXPECT_TRUE(saw_red && saw_green) << "the animation did not run";
+    after_command(v.app(), v.main(), 40055);  // pause
     DeleteFileA(image.c_str());
 }
