@@ -4,8 +4,10 @@
 #include "combo_strip.h"
 
 #include "app.h"
+#include "file_list_state.h"
 #include "image_view.h"
 #include "view_mouse.h"
+#include "win_text.h"
 #include "zoom_window_frame.h"
 
 namespace {
@@ -84,7 +86,18 @@ void navigator_drag(HWND hwnd, int cell) {
 void view_strip_press(HWND hwnd, POINT at, bool right) {
     const int32_t file = strip_file_at(g_view.layout, at.x, g_app.file_count);
     if (file < 0) return;
-    if (right || file != g_app.file_index) return;
+    if (right) {
+        if (const char* name = current_list_name(file)) {
+            TCHAR text[MAX_PATH];
+            to_tchar(name, text);
+            view_label(hwnd, text, at);
+        }
+        return;
+    }
+    if (file != g_app.file_index) {
+        show_current_list_file(file);
+        return;
+    }
     const bool fits = g_view.layout.margin_x != 0 && g_view.layout.margin_y != 0;
     if (image_loaded() && !fits) navigator_drag(hwnd, file - g_view.layout.first_cell);
 }
