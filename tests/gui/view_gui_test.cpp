@@ -642,3 +642,25 @@ TEST(ViewGui, AnimatedGifCompositesForwardAndPlays) {
     after_command(v.app(), v.main(), 40055);  // pause
     DeleteFileA(image.c_str());
 }
+
+TEST(ViewGui, ToolbarButtonsSendTheirCommandsAndTheRestOfTheStripNothing) {
+    const std::string image = quadrant_image();
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    const Shot s = wait_for_picture(v.main(), kGrey);
+    const int y = s.h - 12;
+    // Right of the ten buttons (x >= 240) a press does nothing.
+    PostMessageA(v.main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, y));
+    PostMessageA(v.main(), WM_LBUTTONUP, 0, MAKELPARAM(300, y));
+    settle(v.main());
+    EXPECT_EQ(v.app().wait_for_dialog("Open", 1500), nullptr) << "a press right of the buttons sent a command";
+    // The first button of the "General" toolbar is "Open...".
+    PostMessageA(v.main(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, y));
+    PostMessageA(v.main(), WM_LBUTTONUP, 0, MAKELPARAM(12, y));
+    HWND open = v.app().wait_for_dialog("Open", 10000);
+    ASSERT_NE(open, nullptr) << "the Open button did not open the file dialog";
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    const DWORD start = GetTickCount();
+    while (IsWindow(open) && GetTickCount() - start < 5000) Sleep(50);
+    DeleteFileA(image.c_str());
+}
