@@ -11,6 +11,7 @@ namespace {
 struct HuffPair {
     const uint16_t *dc_fast, *dc_full, *ac_fast, *ac_full;
     const int32_t *dc_ahead, *ac_ahead;
+    const uint16_t* ac_skip;
 };
 
 enum Size { FULL, HALF, EIGHTH };
@@ -82,13 +83,23 @@ JPEG_INLINE int decode_block_with(JpegBits* b, const HuffPair& h, int32_t* pred,
     return has_ac;
 }
 
-// Skips the AC codes of a block (one-eighth size), stopping at the end of the block.
+// Skips the AC codes of a block (one-eighth size), several at a time while they stay
+// clear of the block's end, stopping at the end of the block.
 JPEG_INLINE bool skip_ac(JpegBits* b, const HuffPair& h) {
-    for (int k = 1; k < 64; ++k) {
+    int k = 1;
+    while (k < 64) {
+        if (b->bits < 32) jpeg_bits_fill(b);
+        const uint32_t e = h.ac_skip[b->acc >> (64 - JPEG_SKIP_BITS)];
+        if (e && k + (int)((e >> 6) & 63) < 64) {
+            jpeg_bits_skip(b, (int)(e >> 12));
+            const int last = (int)(e & 63);
+            k += (int)((e >> 6) & 63) + (last ? last : 64);
+            continue;
+        }
         int run = 0;
         int32_t v = 0;
         if (!ac_coefficient(b, h, &run, &v)) return false;
-        k += run;
+        k += run + 1;
     }
     return true;
 }
@@ -100,10 +111,25 @@ struct McuBlocks {
 };
 
 // Decodes the blocks of one MCU into coef (64 each, natural order); ac[i] tells whether
-// block i has AC coefficients. The bit window is worked on in a local copy, which the
-// compiler keeps in registers.
+// block i has AC coefficients.
+// The bit window and the input position are worked on in local copies (see
+// LocalBits), which the compiler keeps in registers.
+struct LocalBits {
+    JpegInput in;
+    JpegBits b;
+    JpegBits* home;
+    explicit LocalBits(JpegBits* from) : in(*from->in), b(*from), home(from) { b.in = &in; }
+    ~LocalBits() {
+        home->in->pos = in.pos;
+        JpegInput* const real = home->in;
+        *home = b;
+        home->in = real;
+    }
+};
+
 int decode_mcu(Baseline& d, const McuBlocks& m, int16_t* coef, int* ac) {
-    JpegBits b = d.bits;
+    LocalBits local(&d.bits);
+    JpegBits& b = local.b;
     int rc = IMG_OK;
     std::memset(coef, 0, (size_t)m.count * 64 * sizeof(int16_t));
     for (int i = 0; i < m.count; ++i) {
@@ -115,13 +141,13 @@ int decode_mcu(Baseline& d, const McuBlocks& m, int16_t* coef, int* ac) {
         }
         ac[i] = r;
     }
-    d.bits = b;
     return rc;
 }
 
 // One-eighth size: only the DC value of each block of the MCU.
 int decode_mcu_dc(Baseline& d, const McuBlocks& m, int32_t* dc) {
-    JpegBits b = d.bits;
+    LocalBits local(&d.bits);
+    JpegBits& b = local.b;
     int rc = IMG_OK;
     for (int i = 0; i < m.count; ++i) {
         const int c = m.comp[i];
@@ -133,7 +159,6 @@ int decode_mcu_dc(Baseline& d, const McuBlocks& m, int32_t* dc) {
         d.pred[c] = (int32_t)((uint32_t)d.pred[c] + (uint32_t)diff);  // wraps on absurd data
         dc[i] = (int16_t)d.pred[c];
     }
-    d.bits = b;
     return rc;
 }
 
@@ -245,7 +270,7 @@ int jpeg_decode_baseline(JpegDecoderState* s, JpegInput* in, const JpegOutput* o
     if (!grey && s->scan_components != 3) return ERR_UNSUPPORTED;  // one scan per component
     for (int c = 0; c < (grey ? 1 : 3); ++c) {
         const int dc = grey ? 0 : s->comp[c].dc_table, ac = grey ? 0 : s->comp[c].ac_table;
-        d.huff[c] = HuffPair{s->dc_fast[dc], s->dc_full[dc], s->ac_fast[ac], s->ac_full[ac], s->dc_ahead[dc], s->ac_ahead[ac]};
+        d.huff[c] = HuffPair{s->dc_fast[dc], s->dc_full[dc], s->ac_fast[ac], s->ac_full[ac], s->dc_ahead[dc], s->ac_ahead[ac], s->ac_skip[ac]};
         if (!d.huff[c].dc_fast || !d.huff[c].ac_fast) return ERR_BAD_HEADER;
         d.quant[c] = s->dequant[c == 0 ? 0 : 1];
     }

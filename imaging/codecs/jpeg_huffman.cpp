@@ -80,6 +80,29 @@ void fill_ac_ahead(const uint16_t* fast, const uint16_t* full, int32_t* ahead) {
     }
 }
 
+// Skip entries: whole codes with their value bits, as many as the 12 bits hold, up to
+// and including an end of block, while the advance before the last stays below 64.
+void fill_ac_skip(const uint16_t* fast, const uint16_t* full, uint16_t* skip) {
+    for (uint32_t i = 0; i < (1u << JPEG_SKIP_BITS); ++i) {
+        int used = 0, before = 0, last = -1;
+        for (;;) {
+            const uint32_t rest = (i << used) & ((1u << JPEG_SKIP_BITS) - 1);  // known bits, top-aligned
+            const uint32_t window = rest << (16 - JPEG_SKIP_BITS);
+            uint16_t e = fast[window >> 8];
+            if (!e) e = full[window];
+            const int length = e >> 8, run = (e >> 4) & 15, size = e & 15;
+            if (!e || used + length + size > JPEG_SKIP_BITS) break;
+            const int advance = size == 0 && run != 15 ? 0 : run + 1;  // 0: end of block
+            if (last >= 0 && before + last > 63) break;
+            if (last >= 0) before += last;
+            last = advance;
+            used += length + size;
+            if (advance == 0) break;
+        }
+        skip[i] = last < 0 ? 0 : (uint16_t)(used << 12 | before << 6 | last);
+    }
+}
+
 }  // namespace
 
 void jpeg_release_lookups(JpegDecoderState* s) {
@@ -88,6 +111,7 @@ void jpeg_release_lookups(JpegDecoderState* s) {
         mem_free(s->ac_fast[t]);
         s->dc_fast[t] = s->dc_full[t] = s->ac_fast[t] = s->ac_full[t] = nullptr;
         s->dc_ahead[t] = s->ac_ahead[t] = nullptr;
+        s->ac_skip[t] = nullptr;
     }
     s->lookups_built = false;
 }
@@ -99,7 +123,8 @@ int jpeg_build_lookups(JpegDecoderState* s) {
         const bool dc = slot < 4;
         const TableShape shape = dc ? kDc : kAc;
         const size_t entries = (1u << shape.fast_bits) + (1u << shape.full_bits);
-        const size_t bytes = entries * sizeof(uint16_t) + (1u << JPEG_AHEAD_BITS) * sizeof(int32_t);
+        const size_t skip_entries = dc ? 0 : (1u << JPEG_SKIP_BITS);
+        const size_t bytes = (entries + skip_entries) * sizeof(uint16_t) + (1u << JPEG_AHEAD_BITS) * sizeof(int32_t);
         uint16_t* block = static_cast<uint16_t*>(mem_alloc(bytes));
         if (!block) return ERR_MEMORY;
         uint16_t* full = block + (1u << shape.fast_bits);
@@ -108,8 +133,13 @@ int jpeg_build_lookups(JpegDecoderState* s) {
         (dc ? s->dc_full : s->ac_full)[slot & 3] = full;
         (dc ? s->dc_ahead : s->ac_ahead)[slot & 3] = ahead;
         if (int rc = fill_lookup(s->huff_raw[slot], shape, block, full)) return rc;
-        if (dc) fill_dc_ahead(block, full, ahead);
-        else fill_ac_ahead(block, full, ahead);
+        if (dc) {
+            fill_dc_ahead(block, full, ahead);
+        } else {
+            fill_ac_ahead(block, full, ahead);
+            s->ac_skip[slot & 3] = reinterpret_cast<uint16_t*>(ahead + (1u << JPEG_AHEAD_BITS));
+            fill_ac_skip(block, full, s->ac_skip[slot & 3]);
+        }
     }
     s->lookups_built = true;
     return IMG_OK;

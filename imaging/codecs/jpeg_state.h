@@ -17,6 +17,7 @@ enum {
     JPEG_WINDOW_MOVE_AT = 61440,
     JPEG_AHEAD_BITS = 10,  // look-ahead of a code with its value bits
     JPEG_AHEAD_END = 64,   // look-ahead run of a symbol that ends the block
+    JPEG_SKIP_BITS = 12,   // look-ahead of the AC skipping at one-eighth size
 };
 constexpr uint32_t JPEG_STATE_TAG = 0x4A504753;  // "JPGS"
 
@@ -45,6 +46,10 @@ struct JpegDecoderState {
     // its value (built with the look-ups; 0: take the symbol through the tables).
     int32_t* dc_ahead[4];          // (difference << 16) | bits used
     int32_t* ac_ahead[4];          // (value << 16) | (zero run << 8) | bits used
+    // One-eighth size skips AC codes several at a time: for the next 12 bits, the bits
+    // of the whole codes (with their value bits) they hold, the positions those
+    // advance before the last of them, and the last one's advance (0: end of block).
+    uint16_t* ac_skip[4];          // (bits << 12) | (advance before last << 6) | last
     int32_t restart_interval, restart_countdown;
     int32_t options;
     int32_t data_end;

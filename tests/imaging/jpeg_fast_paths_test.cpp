@@ -19,6 +19,7 @@ struct State {
         jpeg_release_lookups(s);
         mem_free(s);
     }
+    bool load_test_tables();
 };
 
 // A DHT segment body (length field first) with the four standard tables plus a DC
@@ -40,6 +41,11 @@ std::vector<uint8_t> tables_segment() {
     return seg;
 }
 
+bool State::load_test_tables() {
+    const std::vector<uint8_t> seg = tables_segment();
+    return jpeg_parse_dht(s, seg.data(), seg.size()) == IMG_OK && jpeg_build_lookups(s) == IMG_OK;
+}
+
 // What the two-level tables give for the 16 bits `bits` (top-aligned in a window).
 struct Plain {
     bool defined;
@@ -53,9 +59,7 @@ Plain plain(const uint16_t* fast, const uint16_t* full, int fast_bits, int full_
 
 TEST(JpegFastPaths, LookAheadAgreesWithTheTwoLevelTables) {
     State st;
-    const std::vector<uint8_t> seg = tables_segment();
-    ASSERT_EQ(IMG_OK, jpeg_parse_dht(st.s, seg.data(), seg.size()));
-    ASSERT_EQ(IMG_OK, jpeg_build_lookups(st.s));
+    ASSERT_TRUE(st.load_test_tables());
     int checked = 0;
     for (int t = 0; t < 3; ++t)
         for (bool dc : {true, false}) {
@@ -82,31 +86,69 @@ TEST(JpegFastPaths, LookAheadAgreesWithTheTwoLevelTables) {
     EXPECT_GT(checked, 50000);
 }
 
+// The skip entries of one-eighth size against decoding the same 12 bits code by code.
+TEST(JpegFastPaths, SkipEntriesAgreeWithCodeByCodeDecoding) {
+    State st;
+    ASSERT_TRUE(st.load_test_tables());
+    int groups = 0;
+    for (int t = 0; t < 3; ++t)
+        for (uint32_t i = 0; i < (1u << JPEG_SKIP_BITS); ++i) {
+            const uint16_t e = st.s->ac_skip[t][i];
+            // Code by code over the known bits: whole codes, their advances.
+            int used = 0, before = 0, last = -1, codes = 0;
+            const int want = e >> 12;
+            while (used < want) {
+                const uint32_t bits16 = ((i << used) & 0xFFF) << 4;
+                const Plain p = plain(st.s->ac_fast[t], st.s->ac_full[t], 8, 16, bits16);
+                ASSERT_TRUE(p.defined) << i;
+                const int run = p.symbol >> 4, size = p.symbol & 15;
+                if (last >= 0) before += last;
+                last = size == 0 && run != 15 ? 0 : run + 1;
+                used += p.length + size;
+                ++codes;
+            }
+            if (!e) {
+                const Plain p = plain(st.s->ac_fast[t], st.s->ac_full[t], 8, 16, (i & 0xFFF) << 4);
+                EXPECT_TRUE(!p.defined || p.length + (p.symbol & 15) > JPEG_SKIP_BITS) << i;
+                continue;
+            }
+            ASSERT_EQ(used, want) << i;
+            EXPECT_EQ((e >> 6) & 63, before) << i;
+            EXPECT_EQ(e & 63, last) << i;
+            groups += codes > 1;
+        }
+    EXPECT_GT(groups, 1000);
+}
+
+// A bit window over `data`.
+struct Reader {
+    JpegInput in{};
+    JpegBits b{};
+    Reader(const std::vector<uint8_t>& data, bool unstuffed) {
+        in.buf = data.data(), in.len = data.size(), in.unstuffed = unstuffed;
+        b.in = &in;
+    }
+};
+
 // Reads `n` bits one at a time with the byte-by-byte refill only.
 std::vector<int> slow_bits(const std::vector<uint8_t>& data, bool unstuffed, size_t n) {
-    JpegInput in{};
-    in.buf = data.data(), in.len = data.size(), in.unstuffed = unstuffed;
-    JpegBits b{};
-    b.in = &in;
+    Reader r(data, unstuffed);
     std::vector<int> out;
     while (out.size() < n) {
-        if (b.bits < 1) jpeg_bits_fill_slow(&b);
-        out.push_back((int)(b.acc >> 63));
-        jpeg_bits_skip(&b, 1);
+        if (r.b.bits < 1) jpeg_bits_fill_slow(&r.b);
+        out.push_back((int)(r.b.acc >> 63));
+        jpeg_bits_skip(&r.b, 1);
     }
     return out;
 }
 
 // Reads the same bits in pieces of 1 to 31 through the eight-byte refill.
 std::vector<int> fast_bits(const std::vector<uint8_t>& data, bool unstuffed, size_t n, std::mt19937& rng) {
-    JpegInput in{};
-    in.buf = data.data(), in.len = data.size(), in.unstuffed = unstuffed;
-    JpegBits b{};
-    b.in = &in;
+    Reader r(data, unstuffed);
     std::vector<int> out;
     while (out.size() < n) {
         const int k = 1 + (int)(rng() % 31);
-        const uint32_t v = jpeg_bits_get(&b, k);
+        const uint32_t v = jpeg_bits_get(&r.b, k);
         for (int i = k - 1; i >= 0; --i) out.push_back((int)((v >> i) & 1));
     }
     out.resize(n);
