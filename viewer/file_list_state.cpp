@@ -20,6 +20,10 @@ DirLists& lists_at(int which) {
     return *lists[which];
 }
 
+// Entry counts of the scanned directory, taken with each file scan of the scan
+// lists and carried over to the current lists by commit.
+int32_t g_scan_entry_count = 0, g_current_entry_count = 0;
+
 class WaitCursor {
 public:
     WaitCursor() : old_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
@@ -37,6 +41,7 @@ DirLists& current_lists() { return lists_at(1); }
 void commit_scan() {
     commit_lists(scan_lists(), current_lists());
     g_app.file_count = current_lists().files.count;
+    g_current_entry_count = g_scan_entry_count;
 }
 
 void scan_files_into(DirLists& lists, const char* directory) {
@@ -44,15 +49,33 @@ void scan_files_into(DirLists& lists, const char* directory) {
     const Settings& s = g_app.settings;
     scan_files(lists.files, directory, file_filter(s.dir_filter).pattern, s.flags.PreQualify, s.sort_order,
                shell_small_icon);
+    if (&lists == &scan_lists()) g_scan_entry_count = count_entries(directory);
 }
 
 void scan_folders_into(DirLists& lists, const char* directory) { scan_folders(lists.folders, directory, shell_small_icon); }
 
-void scan_current_directory_at_startup() {
-    if (g_app.glimra_mode) return;
+namespace {
+
+void scan_and_commit_current_directory() {
     scan_folders_into(scan_lists(), g_app.settings.cur_dir);
     scan_files_into(scan_lists(), g_app.settings.cur_dir);
     commit_scan();
+}
+
+}  // namespace
+
+void scan_current_directory_at_startup() {
+    if (!g_app.glimra_mode) scan_and_commit_current_directory();
+}
+
+bool refresh_current_list() {
+    const char* directory = g_app.settings.cur_dir;
+    const DirLists& current = current_lists();
+    if (current.files.count > 0 && compare_names(current.files.directory, directory) == 0 &&
+        count_entries(directory) == g_current_entry_count)
+        return false;
+    scan_and_commit_current_directory();
+    return true;
 }
 
 int32_t& browser_closing_entry_count() {
@@ -77,10 +100,12 @@ int32_t shell_small_icon(const char* full_path) {
 
 const char* current_list_name(int32_t position) {
     const FileList& files = current_lists().files;
+    if (position < 0 || position >= files.count) return nullptr;
     return entry_name(files, files.order[position]);
 }
 
 bool show_current_list_file(int32_t position) {
+    if (!current_list_name(position)) return false;
     const std::string path = join_path(g_app.settings.cur_dir, current_list_name(position));
     if (path.size() >= sizeof g_app.current_path / sizeof g_app.current_path[0]) return false;
     g_app.file_index = position;

@@ -25,6 +25,11 @@ void scan_folders_into(DirLists& lists, const char* directory);
 // and content check and commits the scan as the current file list.
 void scan_current_directory_at_startup();
 
+// "Refresh Thumbnails": when the current list is empty, is not the current
+// directory's, or the directory's entry count differs from the one taken at its
+// scan, the directory is scanned again and committed. True when it was.
+bool refresh_current_list();
+
 // Entry count of the directory stored when a browser last closed (OK or Cancel).
 int32_t& browser_closing_entry_count();
 
@@ -32,7 +37,7 @@ int32_t& browser_closing_entry_count();
 HIMAGELIST system_small_icons();
 int32_t shell_small_icon(const char* full_path);
 
-// Name of the current list's file at sorted `position`.
+// Name of the current list's file at sorted `position`; null outside the list.
 const char* current_list_name(int32_t position);
 // Makes the file at `position` of the current list the current file and asks the
 // main window to show it (WM_USER); false, changing nothing, when the path would

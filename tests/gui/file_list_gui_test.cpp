@@ -264,6 +264,21 @@ protected:
         ASSERT_TRUE(wait_gone(browser, 5000));
     }
 
+    // The colours the screen shows in the browser's preview box (every other pixel).
+    static std::set<COLORREF> preview_colours(HWND browser) {
+        HWND box = GetDlgItem(browser, IDC_BROWSE_PREVIEW);
+        RECT r;
+        GetClientRect(box, &r);
+        POINT corner = {0, 0};
+        ClientToScreen(box, &corner);
+        HDC screen = GetDC(nullptr);
+        std::set<COLORREF> colours;
+        for (int y = 0; y < r.bottom; y += 2)
+            for (int x = 0; x < r.right; x += 2) colours.insert(GetPixel(screen, corner.x + x, corner.y + y));
+        ReleaseDC(nullptr, screen);
+        return colours;
+    }
+
     void shoot(HWND window, const char* name) {
         const char* dir = std::getenv("GLIMRA_DIALOG_SHOTS");
         if (!dir) return;
@@ -505,16 +520,7 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
     EXPECT_EQ(std::string(text).size(), 10u) << text;
 
     // The preview box, as the screen shows it, holds the red and the blue half.
-    HWND box = GetDlgItem(browser, IDC_BROWSE_PREVIEW);
-    RECT r;
-    GetClientRect(box, &r);
-    POINT corner = {0, 0};
-    ClientToScreen(box, &corner);
-    HDC screen = GetDC(nullptr);
-    std::set<COLORREF> colours;
-    for (int y = 0; y < r.bottom; y += 2)
-        for (int x = 0; x < r.right; x += 2) colours.insert(GetPixel(screen, corner.x + x, corner.y + y));
-    ReleaseDC(nullptr, screen);
+    const std::set<COLORREF> colours = preview_colours(browser);
     EXPECT_TRUE(colours.count(RGB(255, 0, 0))) << "no red in the preview";
     EXPECT_TRUE(colours.count(RGB(0, 0, 255))) << "no blue in the preview";
     EXPECT_TRUE(colours.count(RGB(255, 255, 255))) << "no white margin around a 4:3 picture";
@@ -526,4 +532,47 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
     EXPECT_STREQ(text, "");
     PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(wait_gone(browser, 5000));
+}
+
+// Real pictures of the sample corpus, previewed from their own (read-only) folder:
+// a camera JPEG decoded at a reduced size and a G3 fax page drawn in grey.
+TEST_F(FileListGui, PreviewOfCorpusJpegAndFaxPages) {
+    const char* source = std::getenv("GLIMRA_SOURCE_DIR");
+    const std::string corpus = to_windows_path(std::string(source ? source : ".") + "/../shared/corpus");
+    const struct {
+        const char* folder;
+        const char* name;
+        const char* size;
+        size_t colours;  // at least: a colour photograph, or white and a few greys
+    } pictures[] = {{"jpeg", "nikon_e950_exif.jpg", "800 x 600", 40}, {"tiff", "G31DS.tif", "2464 x 3248", 3}};
+    for (const auto& p : pictures)
+        if (!exists(corpus + "\\" + p.folder + "\\" + p.name)) GTEST_SKIP() << "sample corpus file not present: " << p.name;
+    for (const auto& p : pictures) {
+        SCOPED_TRACE(p.name);
+        write_setting_string("CurDir", corpus + "\\" + p.folder);
+        GlimraProcess app;
+        ASSERT_TRUE(app.start());
+        HWND main = app.wait_for_window("TAVLO2", kStartTimeout);
+        ASSERT_NE(main, nullptr);
+        app.post_command(main, kOpen);
+        HWND browser = app.wait_for_dialog("Open", kBoxTimeout);
+        ASSERT_NE(browser, nullptr);
+        RemoteList list(app.pid(), GetDlgItem(browser, IDC_BROWSE_LIST));
+        ASSERT_TRUE(list.ok());
+        const int row = list.find(p.name);
+        ASSERT_GE(row, 0);
+        list.select(row);
+        Sleep(1500);
+        char text[64] = {};
+        GetDlgItemTextA(browser, IDC_BROWSE_DIMENSIONS, text, sizeof text);
+        EXPECT_STREQ(text, p.size);
+        shoot(browser, (std::string(p.folder) + "-preview.bmp").c_str());
+        const std::set<COLORREF> colours = preview_colours(browser);
+        EXPECT_GE(colours.size(), p.colours) << "the preview shows no picture";
+        PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(wait_gone(browser, 5000));
+        app.post_command(main, IDM_EXIT);
+        DWORD code = 0;
+        EXPECT_TRUE(app.wait_for_exit(10000, &code));
+    }
 }
