@@ -96,16 +96,16 @@ struct Scan {
     int32_t eobrun;
 };
 
-inline int dc_symbol(Scan& sc, int c) {
+JPEG_INLINE int dc_symbol(Scan& sc, int c) {
     const int t = sc.s->component_count == 1 ? 0 : sc.s->comp[c].dc_table;
     return jpeg_huff_symbol(&sc.bits, sc.s->dc_fast[t], sc.s->dc_full[t], 6, 12);
 }
-inline int ac_symbol(Scan& sc, int c) {
+JPEG_INLINE int ac_symbol(Scan& sc, int c) {
     const int t = sc.s->component_count == 1 ? 0 : sc.s->comp[c].ac_table;
     return jpeg_huff_symbol(&sc.bits, sc.s->ac_fast[t], sc.s->ac_full[t], 8, 16);
 }
 
-int dc_first(Scan& sc, int c, int16_t* blk) {
+JPEG_INLINE int dc_first(Scan& sc, int c, int16_t* blk) {
     const int s = dc_symbol(sc, c);
     if (s < 0 || s > 16) return ERR_DECOMPRESS;
     sc.pred[c] = (int32_t)((uint32_t)sc.pred[c] + (uint32_t)jpeg_extend(jpeg_bits_get(&sc.bits, s), s));
@@ -113,18 +113,28 @@ int dc_first(Scan& sc, int c, int16_t* blk) {
     return IMG_OK;
 }
 
-int dc_refine(Scan& sc, int, int16_t* blk) {
+JPEG_INLINE int dc_refine(Scan& sc, int, int16_t* blk) {
     if (jpeg_bits_get(&sc.bits, 1)) blk[0] = (int16_t)(blk[0] | (1 << sc.s->al));
     return IMG_OK;
 }
 
-int ac_first(Scan& sc, int c, int16_t* blk) {
+JPEG_INLINE int ac_first(Scan& sc, int c, int16_t* blk) {
     if (sc.eobrun > 0) {
         --sc.eobrun;
         return IMG_OK;
     }
     const JpegDecoderState* s = sc.s;
+    const int32_t* ahead = s->ac_ahead[s->component_count == 1 ? 0 : s->comp[c].ac_table];
     for (int k = s->ss; k <= s->se; ++k) {
+        // A coefficient or sixteen zeros whose code and value bits the look-ahead holds.
+        if (sc.bits.bits < 32) jpeg_bits_fill(&sc.bits);
+        const int32_t e = ahead[sc.bits.acc >> (64 - JPEG_AHEAD_BITS)];
+        if (e && ((e >> 8) & 0xFF) != JPEG_AHEAD_END) {
+            jpeg_bits_skip(&sc.bits, e & 0xFF);
+            k += (e >> 8) & 0xFF;
+            if (e >> 16) blk[kJpegZigzag[k > 63 ? 63 : k]] = (int16_t)((int64_t)(e >> 16) * (1 << s->al));
+            continue;
+        }
         const int sym = ac_symbol(sc, c);
         if (sym < 0) return ERR_DECOMPRESS;
         const int r = sym >> 4, size = sym & 15;
@@ -142,11 +152,11 @@ int ac_first(Scan& sc, int c, int16_t* blk) {
 }
 
 // A correction bit for a coefficient already non-zero.
-inline void correct(Scan& sc, int16_t* coef, int p1) {
+JPEG_INLINE void correct(Scan& sc, int16_t* coef, int p1) {
     if (jpeg_bits_get(&sc.bits, 1) && (*coef & p1) == 0) *coef = (int16_t)(*coef + (*coef >= 0 ? p1 : -p1));
 }
 
-int ac_refine(Scan& sc, int c, int16_t* blk) {
+JPEG_INLINE int ac_refine(Scan& sc, int c, int16_t* blk) {
     const JpegDecoderState* s = sc.s;
     const int p1 = 1 << s->al;
     int k = s->ss;
@@ -180,7 +190,7 @@ int ac_refine(Scan& sc, int c, int16_t* blk) {
 
 using BlockFn = int (*)(Scan&, int, int16_t*);
 
-void restart_step(Scan& sc) {
+JPEG_INLINE void restart_step(Scan& sc) {
     JpegDecoderState* s = sc.s;
     if (!s->restart_interval || --s->restart_countdown > 0) return;
     s->restart_countdown = s->restart_interval;
@@ -193,8 +203,10 @@ inline int16_t* block_at(Coefs* c, int comp, int bx, int by) {
     return c->comp[comp] + ((size_t)by * c->bw[comp] + bx) * 64;
 }
 
-// One component on its own: its blocks in raster order, one per MCU.
-int scan_single(Scan& sc, int comp, BlockFn fn) {
+// One component on its own: its blocks in raster order, one per MCU. The block
+// function is a template argument so that it is compiled into the loop.
+template <BlockFn fn>
+int scan_single(Scan& sc, int comp) {
     Coefs* c = sc.c;
     for (int by = 0; by < c->used_h[comp]; ++by)
         for (int bx = 0; bx < c->used_w[comp]; ++bx) {
@@ -206,7 +218,8 @@ int scan_single(Scan& sc, int comp, BlockFn fn) {
 }
 
 // Interleaved (DC) scans: every component of the scan in each MCU.
-int scan_interleaved(Scan& sc, const JpegFrameGeometry& g, BlockFn fn) {
+template <BlockFn fn>
+int scan_interleaved(Scan& sc, const JpegFrameGeometry& g) {
     const JpegDecoderState* s = sc.s;
     for (int my = 0; my < g.mcus_y; ++my)
         for (int mx = 0; mx < g.mcus_x; ++mx) {
@@ -247,13 +260,16 @@ int decode_scan(JpegDecoderState* s, const Gathered& g, size_t start, Coefs* c, 
     sc.c = c;
     sc.bits.in = &in;
     s->restart_countdown = s->restart_interval;
-    const BlockFn fn = dc ? (s->ah ? dc_refine : dc_first) : (s->ah ? ac_refine : ac_first);
     if (s->scan_components == 1 || s->component_count == 1) {
-        for (int comp = 0; comp < s->component_count; ++comp)
-            if (s->comp[comp].in_scan) return scan_single(sc, comp, fn);
+        for (int comp = 0; comp < s->component_count; ++comp) {
+            if (!s->comp[comp].in_scan) continue;
+            if (dc) return s->ah ? scan_single<dc_refine>(sc, comp) : scan_single<dc_first>(sc, comp);
+            return s->ah ? scan_single<ac_refine>(sc, comp) : scan_single<ac_first>(sc, comp);
+        }
         return ERR_BAD_HEADER;
     }
-    return scan_interleaved(sc, geo, fn);
+    // Interleaved scans are DC scans (checked above).
+    return s->ah ? scan_interleaved<dc_refine>(sc, geo) : scan_interleaved<dc_first>(sc, geo);
 }
 
 // Loads the tables recorded for scan `n` and parses its header.
