@@ -178,6 +178,23 @@ void put_full(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y
     }
 }
 
+// Half size of a 2x2-sampled MCU: output row oy takes luma rows 2 oy and 2 oy + 1
+// (summed in pairs across) and chroma row oy as it is.
+template <int BPP>
+void put_half_420(const JpegOutput* out, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int x0, int y0, int w,
+                  int h) {
+    const __m128i zero = _mm_setzero_si128(), ones = _mm_set1_epi16(1);
+    for (int oy = 0; oy < h; ++oy) {
+        const uint8_t* top = y + (oy >> 2) * 128 + (2 * oy & 7) * 8;  // left block's row; the right block is 64 on
+        const __m128i left = _mm_add_epi16(_mm_unpacklo_epi8(load8(top), zero), _mm_unpacklo_epi8(load8(top + 8), zero));
+        const __m128i right = _mm_add_epi16(_mm_unpacklo_epi8(load8(top + 64), zero), _mm_unpacklo_epi8(load8(top + 72), zero));
+        const __m128i sums = _mm_packs_epi32(_mm_madd_epi16(left, ones), _mm_madd_epi16(right, ones));
+        const __m128i cb16 = _mm_unpacklo_epi8(load8(cb + 8 * oy), zero), cr16 = _mm_unpacklo_epi8(load8(cr + 8 * oy), zero);
+        uint8_t* p = out->pixels + (size_t)(y0 + oy) * out->pitch + (size_t)x0 * (BPP / 8);
+        store8<BPP>(convert8(sums, cb16, cr16, 1024), w, p);
+    }
+}
+
 // Half size: the sums of luma and the chroma means of a row are gathered as the
 // scalar version forms them, then converted eight pixels at a time.
 template <int BPP>
@@ -188,6 +205,7 @@ void put_half(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y
     const int w = (4 << m.hs) < out->width - x0 ? (4 << m.hs) : out->width - x0;
     const int h = (4 << m.vs) < out->height - y0 ? (4 << m.vs) : out->height - y0;
     if (w <= 0) return;
+    if (m.hs && m.vs) return put_half_420<BPP>(out, y, cb, cr, x0, y0, w, h);
     for (int oy = 0; oy < h; ++oy) {
         alignas(16) int16_t ys[8] = {}, cbs[8] = {}, crs[8] = {};
         for (int ox = 0; ox < w; ++ox) {
