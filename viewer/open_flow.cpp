@@ -14,22 +14,6 @@
 
 namespace {
 
-// Copies page data that still points into the file's mapped view (or the shared
-// stream window), so the page outlives the open file.
-int own_data(const PageBitmap& source, PageBitmap* result) {
-    if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
-    if (!result->data || result->data_length <= 0) return ERR_PARAMETER;
-    uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)result->data_length));
-    if (!copy) return ERR_MEMORY;
-    const uint8_t* from = result->data + result->data_offset;
-    std::memcpy(copy, from, (size_t)result->data_length);
-    if (result->compression == COMP_RUNS) runs_rebase_rows(copy, from, result->height);
-    result->data = copy;
-    result->data_offset = 0;
-    result->ownership = OWN_ALLOCATED;
-    return IMG_OK;
-}
-
 int decode_options(const PageBitmap& stored, bool compositing) {
     const OptionFlags& f = g_app.settings.flags;
     if (stored.bits_per_pixel == 1) return f.IgnoreErrors ? JPEG_ACCEPT_DAMAGED : 0;
@@ -57,7 +41,7 @@ int decode_stored(const PageBitmap& stored, PageBitmap* result, bool compositing
         result->compression = COMP_NONE;
         rc = convert_page(&stored, result, options | JPEG_HALF);
     }
-    if (rc == IMG_OK) rc = own_data(stored, result);
+    if (rc == IMG_OK) rc = own_page_data(stored, result);
     if (rc != IMG_OK && result->data && result->data != stored.data) release_page(result);
     return rc;
 }
@@ -79,35 +63,6 @@ int finish_page(PageBitmap* page) {
     return IMG_OK;
 }
 
-// A canvas of the GIF's logical screen at the frame's depth, filled with the
-// background colour index.
-int make_canvas(const PageBitmap& frame, PageBitmap* canvas) {
-    *canvas = PageBitmap{};
-    const int32_t w = frame.screen_width > 0 ? frame.screen_width : frame.width;
-    const int32_t h = frame.screen_height > 0 ? frame.screen_height : frame.height;
-    const int bpp = frame.bits_per_pixel;
-    const int32_t pitch = row_bytes_aligned(w, bpp);
-    if (w <= 0 || h <= 0 || pitch < row_bytes_packed(w, bpp)) return ERR_BAD_HEADER;
-    canvas->data = static_cast<uint8_t*>(mem_alloc((size_t)pitch * (size_t)h));
-    canvas->palette = static_cast<uint8_t*>(mem_alloc(768));
-    if (!canvas->data || !canvas->palette) {
-        release_page(canvas);
-        mem_free(canvas->palette);
-        return ERR_MEMORY;
-    }
-    canvas->width = canvas->screen_width = w;
-    canvas->height = canvas->screen_height = h;
-    canvas->bits_per_pixel = (int8_t)bpp;
-    canvas->pitch = pitch;
-    canvas->data_length = pitch * h;
-    canvas->ownership = OWN_ALLOCATED;
-    canvas->layout = LAYOUT_TOP_DOWN;
-    canvas->background_index = frame.background_index;
-    const uint8_t bg = bpp == 4 ? (uint8_t)((frame.background_index & 15) * 0x11) : frame.background_index;
-    std::memset(canvas->data, bg, (size_t)canvas->data_length);
-    return IMG_OK;
-}
-
 // Draws a decoded GIF frame onto the current page (a fresh canvas on frame 0 or
 // when the current page is not a canvas of the same depth).
 int compose_gif_frame(PageBitmap* frame) {
@@ -115,7 +70,7 @@ int compose_gif_frame(PageBitmap* frame) {
     if (g_app.page_index == 0 || !base.data || base.bits_per_pixel != frame->bits_per_pixel ||
         base.compression != COMP_NONE) {
         PageBitmap canvas{};
-        if (int rc = make_canvas(*frame, &canvas)) return rc;
+        if (int rc = make_frame_screen(*frame, &canvas)) return rc;
         release_page(&base);
         base = canvas;
     }

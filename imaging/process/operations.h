@@ -31,6 +31,14 @@ int resize_page(const PageBitmap* page, PageBitmap* result, int new_width, int n
 
 // Draws a GIF frame onto the logical-screen page (4- and 8-bit screens).
 int compose_frame(PageBitmap* screen, const PageBitmap* frame);
+// A logical-screen canvas for `frame` (its screen size, depth 4 or 8 and palette),
+// filled with its background colour index. 0, ERR_BIT_DEPTH, ERR_BAD_HEADER or
+// ERR_MEMORY (nothing allocated).
+int make_frame_screen(const PageBitmap& frame, PageBitmap* screen);
+
+// Gives a convert_page result that still uses `source`'s data (mapped file view or
+// stream window) its own copy, rebasing run-length rows. 0, ERR_PARAMETER, ERR_MEMORY.
+int own_page_data(const PageBitmap& source, PageBitmap* result);
 
 // Removes red eyes inside the page rectangle [x, x + w) x [y, y + h) of a 16- or
 // 24-bit page (clipped to the page). 0, or -6 for other depths or forms.

@@ -3,26 +3,13 @@
 // into 8-bit RGB rows.
 #include "decode_pipeline.h"
 
+#include "process/operations.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-// A result that still refers to the source page's data gets its own copy.
-int own_data(const PageBitmap& source, PageBitmap* result) {
-    if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
-    if (!result->data || result->data_length <= 0) return ERR_PARAMETER;
-    uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)result->data_length));
-    if (!copy) return ERR_MEMORY;
-    const uint8_t* from = result->data + result->data_offset;
-    std::memcpy(copy, from, (size_t)result->data_length);
-    if (result->compression == COMP_RUNS) runs_rebase_rows(copy, from, result->height);
-    result->data = copy;
-    result->data_offset = 0;
-    result->ownership = OWN_ALLOCATED;
-    return IMG_OK;
-}
 
 int read_wanted_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
     if (info->format != FMT_FLI || page_index <= 0) return read_page(info, page, page_index);
@@ -103,7 +90,7 @@ int tool_decode_page(const std::string& path, int page_index, int options, PageB
     if (rc == IMG_OK) {
         result.compression = page.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
         rc = convert_page(&page, &result, options);
-        if (rc == IMG_OK) rc = own_data(page, &result);
+        if (rc == IMG_OK) rc = own_page_data(page, &result);
         if (rc != IMG_OK && result.data) release_page(&result);
     }
     release_page(&page);

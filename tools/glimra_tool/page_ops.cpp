@@ -69,37 +69,6 @@ int apply_step(PageBitmap* page, const PageOpStep& s) {
     return ERR_PARAMETER;
 }
 
-// A canvas of the logical screen at the frame's depth, filled with the background.
-int make_screen(const PageBitmap& frame, PageBitmap* screen) {
-    *screen = PageBitmap{};
-    const int32_t w = frame.screen_width > 0 ? frame.screen_width : frame.width;
-    const int32_t h = frame.screen_height > 0 ? frame.screen_height : frame.height;
-    const int bpp = frame.bits_per_pixel;
-    const int32_t pitch = row_bytes_aligned(w, bpp);
-    if (w <= 0 || h <= 0 || pitch < row_bytes_packed(w, bpp)) return ERR_BAD_HEADER;
-    screen->data = static_cast<uint8_t*>(mem_alloc((size_t)pitch * (size_t)h));
-    screen->palette = static_cast<uint8_t*>(mem_alloc(768));
-    if (!screen->data || !screen->palette) {
-        mem_free(screen->data);
-        mem_free(screen->palette);
-        return ERR_MEMORY;
-    }
-    if (frame.palette) std::memcpy(screen->palette, frame.palette, 768);
-    screen->width = w;
-    screen->height = h;
-    screen->screen_width = w;
-    screen->screen_height = h;
-    screen->bits_per_pixel = (int8_t)bpp;
-    screen->pitch = pitch;
-    screen->data_length = pitch * h;
-    screen->ownership = OWN_ALLOCATED;
-    screen->layout = LAYOUT_TOP_DOWN;
-    screen->background_index = frame.background_index;
-    const uint8_t bg = bpp == 4 ? (uint8_t)((frame.background_index & 15) * 0x11) : frame.background_index;
-    std::memset(screen->data, bg, (size_t)screen->data_length);
-    return IMG_OK;
-}
-
 }  // namespace
 
 int page_ops_take(const ToolArgs& args, size_t* i, PageOpOptions* opts, std::string* error) {
@@ -150,7 +119,7 @@ int tool_decode_composite(const std::string& path, int page_index, int options, 
         frame.compression = stored.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
         if (rc == IMG_OK) rc = convert_page(&stored, &frame, options);
         if (rc == IMG_OK && stored.bits_per_pixel == 1) rc = ERR_UNSUPPORTED;  // bilevel frames are not composed
-        if (rc == IMG_OK && !screen.data) rc = make_screen(frame, &screen);
+        if (rc == IMG_OK && !screen.data) rc = make_frame_screen(frame, &screen);
         if (rc == IMG_OK) rc = compose_frame(&screen, &frame);
         if (rc == IMG_OK && frame.palette) std::memcpy(screen.palette, frame.palette, 768);
         if (frame.data != stored.data) release_page(&frame);

@@ -1,0 +1,53 @@
+// Pages a caller keeps: a decoded result that still points into its source (the file's
+// mapped view or the shared stream window) gets its own copy, with run-length rows
+// rebased onto it; and the logical-screen canvas that animation frames are drawn on.
+#include <cstring>
+
+#include "imaging.h"
+#include "process/operations.h"
+
+int own_page_data(const PageBitmap& source, PageBitmap* result) {
+    if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
+    if (!result->data || result->data_length <= 0) return ERR_PARAMETER;
+    uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)result->data_length));
+    if (!copy) return ERR_MEMORY;
+    const uint8_t* from = result->data + result->data_offset;
+    std::memcpy(copy, from, (size_t)result->data_length);
+    if (result->compression == COMP_RUNS) runs_rebase_rows(copy, from, result->height);
+    result->data = copy;
+    result->data_offset = 0;
+    result->ownership = OWN_ALLOCATED;
+    return IMG_OK;
+}
+
+int make_frame_screen(const PageBitmap& frame, PageBitmap* screen) {
+    *screen = PageBitmap{};
+    const int32_t w = frame.screen_width > 0 ? frame.screen_width : frame.width;
+    const int32_t h = frame.screen_height > 0 ? frame.screen_height : frame.height;
+    const int bpp = frame.bits_per_pixel;
+    if (bpp != 4 && bpp != 8) return ERR_BIT_DEPTH;
+    const int32_t pitch = row_bytes_aligned(w, bpp);
+    if (w <= 0 || h <= 0 || pitch < row_bytes_packed(w, bpp)) return ERR_BAD_HEADER;
+    uint8_t* data = static_cast<uint8_t*>(mem_alloc((size_t)pitch * (size_t)h));
+    uint8_t* palette = static_cast<uint8_t*>(mem_alloc(768));
+    if (!data || !palette) {
+        mem_free(data);
+        mem_free(palette);
+        return ERR_MEMORY;
+    }
+    if (frame.palette) std::memcpy(palette, frame.palette, 768);
+    else std::memset(palette, 0, 768);
+    screen->data = data;
+    screen->palette = palette;
+    screen->width = screen->screen_width = w;
+    screen->height = screen->screen_height = h;
+    screen->bits_per_pixel = (int8_t)bpp;
+    screen->pitch = pitch;
+    screen->data_length = pitch * h;
+    screen->ownership = OWN_ALLOCATED;
+    screen->layout = LAYOUT_TOP_DOWN;
+    screen->background_index = frame.background_index;
+    const uint8_t bg = bpp == 4 ? (uint8_t)((frame.background_index & 15) * 0x11) : frame.background_index;
+    std::memset(data, bg, (size_t)screen->data_length);
+    return IMG_OK;
+}
