@@ -231,6 +231,59 @@ std::string write_animated_gif(const char* name) {
     return path;
 }
 
+std::string write_bytes(const char* name, const std::string& bytes) {
+    const std::string path = temp_path(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+// The quadrant picture as an uncompressed top-down 24-bit Targa file.
+std::string write_quadrant_targa(const char* name) {
+    std::string b(18, '\0');
+    b[2] = 2;  // true colour, uncompressed
+    b[12] = 120;
+    b[14] = 80;
+    b[16] = 24;
+    b[17] = 0x20;  // first row at the top
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const Rgb c = quadrant_pixel(x, y);
+            b += std::string{char(c.b), char(c.g), char(c.r)};
+        }
+    return write_bytes(name, b);
+}
+
+// The quadrant picture as an 8-bit run-length PCX file with a 256-colour palette.
+std::string write_quadrant_pcx(const char* name) {
+    std::string b(128, '\0');
+    b[0] = 10;
+    b[1] = 5;
+    b[2] = 1;
+    b[3] = 8;
+    b[8] = 119;  // x max
+    b[10] = 79;  // y max
+    b[65] = 1;   // planes
+    b[66] = 120; // bytes per line
+    b[68] = 1;
+    const Rgb colours[4] = {kRed, kGreen, kBlue, kYellow};
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; x += 60) {  // each half row is one run of 60: two codes of 30
+            const Rgb c = quadrant_pixel(x, y);
+            int index = 0;
+            while (!(colours[index] == c)) ++index;
+            for (int k = 0; k < 2; ++k) b += std::string{char(0xC0 | 30), char(index)};
+        }
+    b += char(12);
+    for (int i = 0; i < 256; ++i) {
+        const Rgb c = i < 4 ? colours[i] : Rgb{255, 255, 255};
+        b += std::string{char(c.r), char(c.g), char(c.b)};
+    }
+    return write_bytes(name, b);
+}
+
 // What the client area shows on screen.
 struct Shot {
     int w = 0, h = 0;
@@ -663,4 +716,19 @@ TEST(ViewGui, ToolbarButtonsSendTheirCommandsAndTheRestOfTheStripNothing) {
     const DWORD start = GetTickCount();
     while (IsWindow(open) && GetTickCount() - start < 5000) Sleep(50);
     DeleteFileA(image.c_str());
+}
+
+TEST(ViewGui, TargaAndPcxFilesShowTheSamePicture) {
+    const std::string files[] = {write_quadrant_targa("glimra_view_quadrants.tga"),
+                                 write_quadrant_pcx("glimra_view_quadrants.pcx")};
+    for (const std::string& image : files) {
+        ViewSession v(image, 40024, 1);
+        ASSERT_TRUE(v.ready()) << image;
+        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), 120) << image;
+        ASSERT_EQ(b.height(), 80) << image;
+        expect_quadrants_at(s, b.left, b.top);
+        DeleteFileA(image.c_str());
+    }
 }
