@@ -276,3 +276,15 @@ void jpeg_put_pixel(const JpegDecoderState* s, const JpegOutput* out, int x, int
     else if (out->bpp == 24) put_rgb<24>(s, jpeg_color_terms(), p + 3 * (size_t)x, lum << 12, cb, cr);
     else put_rgb<16>(s, jpeg_color_terms(), p + 2 * (size_t)x, lum << 12, cb, cr);
 }
+
+void jpeg_put_eighth_mcu(const JpegDecoderState* s, const JpegOutput* out, int x0, int y0, int nx, int ny,
+                         const uint8_t* lum, int cb, int cr) {
+    const JpegColorTerms& t = jpeg_color_terms();
+    for (int j = 0; j < ny && y0 + j < out->height; ++j) {
+        uint8_t* row = out->pixels + (size_t)(y0 + j) * out->pitch;
+        for (int i = 0; i < nx && x0 + i < out->width; ++i) {
+            if (out->bpp == 24) put_rgb<24>(s, t, row + 3 * (size_t)(x0 + i), lum[j * nx + i] << 12, cb, cr);
+            else put_rgb<16>(s, t, row + 2 * (size_t)(x0 + i), lum[j * nx + i] << 12, cb, cr);
+        }
+    }
+}

@@ -205,10 +205,9 @@ int decode_grey(Baseline& d, int blocks_x, int blocks_y) {
 // One-eighth size: each luma block is one pixel; the MCU's chroma is shared by them.
 void put_eighth_mcu(const Baseline& d, const JpegFrameGeometry& g, int mx, int my, const int32_t* dc) {
     const int bx = g.mcu_w / 8, by = g.mcu_h / 8, n = g.luma_blocks;
-    const int cb = dc_sample(d, 1, dc[n]), cr = dc_sample(d, 2, dc[n + 1]);
-    for (int j = 0; j < by; ++j)
-        for (int i = 0; i < bx; ++i)
-            jpeg_put_pixel(d.s, d.out, mx * bx + i, my * by + j, dc_sample(d, 0, dc[j * bx + i]), cb, cr);
+    uint8_t lum[4];
+    for (int i = 0; i < n; ++i) lum[i] = dc_sample(d, 0, dc[i]);
+    jpeg_put_eighth_mcu(d.s, d.out, mx * bx, my * by, bx, by, lum, dc_sample(d, 1, dc[n]), dc_sample(d, 2, dc[n + 1]));
 }
 
 int decode_colour(Baseline& d, const JpegFrameGeometry& g) {

@@ -243,6 +243,10 @@ void jpeg_put_mcu_scalar(const JpegDecoderState* s, const JpegOutput* out, const
 void jpeg_put_grey_block(const JpegOutput* out, const uint8_t* samples, int x0, int y0, bool half);
 // One-eighth size: one output pixel from Y, Cb, Cr samples.
 void jpeg_put_pixel(const JpegDecoderState* s, const JpegOutput* out, int x, int y, int lum, int cb, int cr);
+// One-eighth size of a colour MCU: nx x ny pixels from the luma samples `lum` (row by
+// row) sharing one Cb and Cr, from (x0, y0); pixels outside the picture are left out.
+void jpeg_put_eighth_mcu(const JpegDecoderState* s, const JpegOutput* out, int x0, int y0, int nx, int ny,
+                         const uint8_t* lum, int cb, int cr);
 
 // ---- Decoding (jpeg_decode.cpp, jpeg_progressive.cpp) ------------------------
 struct JpegFrameGeometry {
