@@ -63,9 +63,8 @@ const Bytes& photo(bool progressive) {
     return progressive ? prog : baseline;
 }
 
-void ours(benchmark::State& state, bool progressive, int flags) {
-    const Bytes& b = photo(progressive);
-    if (b.empty()) return state.SkipWithError("cjpeg could not make the picture");
+// The stored page of the picture, as read_page describes a JPEG file.
+PageBitmap stored_page(const Bytes& b) {
     PageBitmap src{};
     src.data = const_cast<unsigned char*>(b.data());
     src.data_length = (int32_t)b.size();
@@ -74,6 +73,13 @@ void ours(benchmark::State& state, bool progressive, int flags) {
     src.width = 4000;
     src.height = 3000;
     src.bits_per_pixel = 24;
+    return src;
+}
+
+void ours(benchmark::State& state, bool progressive, int flags) {
+    const Bytes& b = photo(progressive);
+    if (b.empty()) return state.SkipWithError("cjpeg could not make the picture");
+    const PageBitmap src = stored_page(b);
     for (auto _ : state) {
         PageBitmap out{};
         out.compression = COMP_NONE;
@@ -87,14 +93,7 @@ void ours(benchmark::State& state, bool progressive, int flags) {
 void ours_into_buffer(benchmark::State& state) {
     const Bytes& b = photo(false);
     if (b.empty()) return state.SkipWithError("cjpeg could not make the picture");
-    PageBitmap src{};
-    src.data = const_cast<unsigned char*>(b.data());
-    src.data_length = (int32_t)b.size();
-    src.ownership = OWN_BORROWED;
-    src.compression = COMP_JPEG;
-    src.width = 4000;
-    src.height = 3000;
-    src.bits_per_pixel = 24;
+    const PageBitmap src = stored_page(b);
     PageBitmap out{};
     out.compression = COMP_NONE;
     if (convert_page(&src, &out, 0) != IMG_OK) return state.SkipWithError("decode failed");
