@@ -122,6 +122,16 @@ inline Rgb convert8(__m128i y, __m128i cb, __m128i cr, int ky) {
     return o;
 }
 
+// Four pixels of blue, green, red and a zero byte (32-bit lanes) as 12 bytes of
+// blue-green-red triples, followed by four zero bytes.
+inline __m128i packed_bgr(__m128i px) {
+    const __m128i even = _mm_set_epi32(0, -1, 0, -1), first6 = _mm_set_epi32(0, 0, 0xFFFF, -1);
+    // Each 64-bit half: pixel a | pixel b << 32 becomes a | b << 24 (six bytes).
+    const __m128i six = _mm_or_si128(_mm_and_si128(px, even), _mm_srli_epi64(_mm_andnot_si128(even, px), 8));
+    // The second half's six bytes move down to follow the first half's.
+    return _mm_or_si128(_mm_and_si128(six, first6), _mm_srli_si128(_mm_andnot_si128(first6, six), 2));
+}
+
 // Writes the first `w` (1..8) of eight converted pixels at `p`.
 template <int BPP>
 inline void store8(const Rgb& c, int w, uint8_t* p) {
@@ -131,9 +141,20 @@ inline void store8(const Rgb& c, int w, uint8_t* p) {
         // bytes whose spare byte the next pixel overwrites, the last one as three.
         const __m128i r = _mm_packus_epi16(c.r, zero), g = _mm_packus_epi16(c.g, zero), b = _mm_packus_epi16(c.b, zero);
         const __m128i bg = _mm_unpacklo_epi8(b, g), r0 = _mm_unpacklo_epi8(r, zero);
+        const __m128i lo = _mm_unpacklo_epi16(bg, r0), hi = _mm_unpackhi_epi16(bg, r0);
+        if (w == 8) {
+            // Eight whole pixels: 24 bytes, the first 12 with a 16-byte store that the
+            // second group overwrites, the second as 8 and 4 bytes (nothing past them).
+            const __m128i b1 = packed_bgr(hi);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), packed_bgr(lo));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 12), b1);
+            const uint32_t tail = (uint32_t)_mm_cvtsi128_si32(_mm_srli_si128(b1, 8));
+            std::memcpy(p + 20, &tail, 4);
+            return;
+        }
         alignas(16) uint32_t px[8];
-        _mm_store_si128(reinterpret_cast<__m128i*>(px), _mm_unpacklo_epi16(bg, r0));
-        _mm_store_si128(reinterpret_cast<__m128i*>(px + 4), _mm_unpackhi_epi16(bg, r0));
+        _mm_store_si128(reinterpret_cast<__m128i*>(px), lo);
+        _mm_store_si128(reinterpret_cast<__m128i*>(px + 4), hi);
         for (int i = 0; i < w - 1; ++i) std::memcpy(p + 3 * i, px + i, 4);
         std::memcpy(p + 3 * (w - 1), px + (w - 1), 3);
     } else {
