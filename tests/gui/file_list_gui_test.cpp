@@ -525,11 +525,15 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
     EXPECT_TRUE(colours.count(RGB(0, 0, 255))) << "no blue in the preview";
     EXPECT_TRUE(colours.count(RGB(255, 255, 255))) << "no white margin around a 4:3 picture";
 
-    // An unreadable file leaves the box without a picture.
+    // An unreadable file leaves the box white with the broken-image picture.
     list.select(list.find("broken.bmp"));
     Sleep(500);
     GetDlgItemTextA(browser, IDC_BROWSE_DIMENSIONS, text, sizeof text);
     EXPECT_STREQ(text, "");
+    const std::set<COLORREF> broken = preview_colours(browser);
+    EXPECT_TRUE(broken.count(RGB(255, 255, 255)));
+    EXPECT_FALSE(broken.count(RGB(0, 0, 255))) << "the previous picture is still shown";
+    EXPECT_GE(broken.size(), 2u) << "no broken-image picture";
     PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(wait_gone(browser, 5000));
 }
@@ -575,4 +579,25 @@ TEST_F(FileListGui, PreviewOfCorpusJpegAndFaxPages) {
         DWORD code = 0;
         EXPECT_TRUE(app.wait_for_exit(10000, &code));
     }
+}
+
+TEST_F(FileListGui, ComputerLevelListsTheDrives) {
+    ASSERT_TRUE(app_.start());  // no current directory yet: the computer level
+    main_ = app_.wait_for_window("TAVLO2", kStartTimeout);
+    ASSERT_NE(main_, nullptr);
+    HWND browser = open_browser();
+    ASSERT_NE(browser, nullptr);
+    RemoteList list(app_.pid(), GetDlgItem(browser, IDC_BROWSE_LIST));
+    ASSERT_TRUE(list.ok());
+    const int drive = list.find("C:\\");
+    ASSERT_GE(drive, 0) << "no drive C:";
+    // OK with nothing to open beeps and keeps the browser.
+    PostMessageA(browser, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(wait_gone(browser, 800));
+    list.double_click(drive);
+    EXPECT_GE(list.find("windows"), 0) << "drive C: was not entered";
+    SendMessageA(browser, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_UP, BN_CLICKED), (LPARAM)GetDlgItem(browser, IDC_BROWSE_UP));
+    EXPECT_GE(list.find("C:\\"), 0) << "up from a drive root shows the drives";
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_gone(browser, 5000));
 }
