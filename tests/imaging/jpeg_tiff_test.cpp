@@ -202,6 +202,40 @@ TEST(JpegTiff, ReaderKeepsAnOwnedCopyOfTheTables) {
     EXPECT_EQ(tiff_jpeg_tables(&page, &length), nullptr);
 }
 
+// A tables stream is kept only for Compression 7 and only when it lies wholly inside
+// the file; a big-endian file keeps it the same way.
+TEST(JpegTiff, ReaderKeepsTablesOnlyForNewStyleJpegInsideTheFile) {
+    const std::vector<uint8_t> tables = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00, 1, 2, 3, 4, 5, 0xFF, 0xD9};
+    struct Case {
+        bool big_endian;
+        uint16_t compression;
+        bool outside;
+        bool kept;
+    };
+    for (const Case& c : {Case{false, 7, false, true}, Case{true, 7, false, true}, Case{false, 6, false, false},
+                          Case{false, 1, false, false}, Case{false, 7, true, false}}) {
+        TiffBuilder b(c.big_endian);
+        const uint32_t at = b.blob(tables);
+        const uint32_t strip = b.blob({0xFF, 0xD8, 0xFF, 0xD9});
+        b.shorts(256, {16});
+        b.shorts(257, {16});
+        b.shorts(258, {8});
+        b.shorts(259, {c.compression});
+        b.shorts(262, {1});
+        b.longs(273, {strip});
+        b.longs(279, {4});
+        b.entry(347, 7, c.outside ? 4000 : (uint32_t)tables.size(), at);
+        const std::vector<uint8_t> file = b.build();
+        PageBitmap page{};
+        ASSERT_EQ(IMG_OK, tiff_read_bytes(file, &page));
+        size_t length = 0;
+        const uint8_t* kept = tiff_jpeg_tables(&page, &length);
+        EXPECT_EQ(kept != nullptr, c.kept) << "compression " << c.compression << (c.outside ? " outside" : "");
+        if (kept) EXPECT_EQ(std::vector<uint8_t>(kept, kept + length), tables);
+        release_page(&page);
+    }
+}
+
 // Recipes: the tables tag moved past the end of the file, or renamed to a tag nobody
 // reads; the strip lists cut to 3 of 8 strips; the page made wider than its strips;
 // one strip's byte count cut to a third.
