@@ -474,6 +474,18 @@ TEST_F(FileListGui, DeleteAsksThenRemovesTheFileWhileTheListKeepsItsEntry) {
     EXPECT_EQ(command_opens(kPreviousFile, "a.bmp"), "File not found");
 }
 
+TEST_F(FileListGui, DeleteWithoutConfirmationWhenSwitchedOff) {
+    Folder folder;
+    ASSERT_TRUE(folder.write("a.bmp", two_colour_bmp(8, 8)));
+    write_setting_dword("Options2", 0x05);  // the defaults without "Confirm Before Delete"
+    start_in(folder);
+    command_opens_silently(kNextFile, "a.bmp");
+    app_.post_command(main_, kDeleteFile);
+    Sleep(kQuietWait);
+    EXPECT_EQ(app_.wait_for_dialog("a.bmp", 1), nullptr) << "asked although confirmation is off";
+    EXPECT_FALSE(exists(folder / "a.bmp"));
+}
+
 TEST_F(FileListGui, CopyFileCopiesIntoTheChosenFolder) {
     Folder folder;
     ASSERT_TRUE(folder.write("a.bmp", two_colour_bmp(8, 8)));
