@@ -6,8 +6,10 @@
 // each starting at an FF D8; the page is described by a TIFF directory made here and
 // read by the TIFF directory reader.
 // Seeds: small cjpeg pictures (4:2:0, grey with restarts, progressive) in several modes,
-// cut or damaged copies of them, a Motion-JPEG frame without tables, and a 16-bit
-// quantisation table of 65535s (overflowed the transform once).
+// cut or damaged copies of them, a Motion-JPEG frame without tables, a 16-bit
+// quantisation table of 65535s (overflowed the transform once), and TIFF strip pages
+// written by libtiff (4:2:0 and grey, at several sizes, one without its tables, one
+// with a strip cut in half).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
