@@ -12,6 +12,12 @@
 #define JPEG_IDCT_SSE2 1
 #include <emmintrin.h>
 #endif
+// AVX2 is chosen at run time on processors that have it. Not in the Windows build:
+// its compiler does not align the stack for 32-byte vectors it spills.
+#if defined(JPEG_IDCT_SSE2) && defined(__x86_64__) && !defined(_WIN32) && (defined(__GNUC__) || defined(__clang__))
+#define JPEG_IDCT_AVX2 1
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -199,10 +205,11 @@ inline __m128i range_limited(__m128i a, __m128i b) {
     return _mm_packs_epi32(a, b);
 }
 
-void idct_sse2(const int16_t* coef, const int16_t* q16, uint8_t* out, const __m128i c[8]) {
+void idct_sse2(const int16_t* q16, uint8_t* out, const __m128i c[8]) {
     const Constants k = constants();
     // Columns: lanes are the columns of the block, v[r] its row r (two halves).
     __m128i lo[8], hi[8], olo[8], ohi[8], work[8];
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) {
         const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q16 + 8 * r));
         const __m128i pl = _mm_mullo_epi16(c[r], q), ph = _mm_mulhi_epi16(c[r], q);
@@ -211,15 +218,19 @@ void idct_sse2(const int16_t* coef, const int16_t* q16, uint8_t* out, const __m1
     }
     aan_4(lo, olo, k);
     aan_4(hi, ohi, k);
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) work[r] = truncate16(olo[r], ohi[r]);
     // Rows: after the transpose lanes are the rows, work[i] their element i.
     transpose8x16(work);
+    #pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) widen(work[i], &lo[i], &hi[i]);
     aan_4(lo, olo, k);
     aan_4(hi, ohi, k);
     __m128i res[8];
+    #pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) res[i] = range_limited(olo[i], ohi[i]);
     transpose8x16(res);
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; r += 2)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * r), _mm_packus_epi16(res[r], res[r + 1]));
 }
@@ -227,14 +238,130 @@ void idct_sse2(const int16_t* coef, const int16_t* q16, uint8_t* out, const __m1
 }  // namespace
 #endif
 
-void jpeg_idct_block(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out) {
+#ifdef JPEG_IDCT_AVX2
+namespace {
+
+#define JPEG_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+JPEG_AVX2 __m256i mul8x(__m256i x, __m256i c) { return _mm256_srai_epi32(_mm256_mullo_epi32(x, c), 8); }
+
+// aan_1d on eight lanes.
+JPEG_AVX2 void aan_8(const __m256i v[8], __m256i o[8]) {
+    const __m256i k362 = _mm256_set1_epi32(362), k473 = _mm256_set1_epi32(473), k277 = _mm256_set1_epi32(277),
+                  kneg669 = _mm256_set1_epi32(-669);
+    __m256i tmp10 = _mm256_add_epi32(v[0], v[4]), tmp11 = _mm256_sub_epi32(v[0], v[4]);
+    const __m256i tmp13 = _mm256_add_epi32(v[2], v[6]);
+    __m256i tmp12 = _mm256_sub_epi32(mul8x(_mm256_sub_epi32(v[2], v[6]), k362), tmp13);
+    const __m256i e0 = _mm256_add_epi32(tmp10, tmp13), e3 = _mm256_sub_epi32(tmp10, tmp13);
+    const __m256i e1 = _mm256_add_epi32(tmp11, tmp12), e2 = _mm256_sub_epi32(tmp11, tmp12);
+    const __m256i z13 = _mm256_add_epi32(v[5], v[3]), z10 = _mm256_sub_epi32(v[5], v[3]);
+    const __m256i z11 = _mm256_add_epi32(v[1], v[7]), z12 = _mm256_sub_epi32(v[1], v[7]);
+    const __m256i t7 = _mm256_add_epi32(z11, z13);
+    tmp11 = mul8x(_mm256_sub_epi32(z11, z13), k362);
+    const __m256i z5 = mul8x(_mm256_add_epi32(z10, z12), k473);
+    tmp10 = _mm256_sub_epi32(mul8x(z12, k277), z5);
+    tmp12 = _mm256_add_epi32(mul8x(z10, kneg669), z5);
+    const __m256i t6 = _mm256_sub_epi32(tmp12, t7), t5 = _mm256_sub_epi32(tmp11, t6), t4 = _mm256_add_epi32(tmp10, t5);
+    o[0] = _mm256_add_epi32(e0, t7);
+    o[7] = _mm256_sub_epi32(e0, t7);
+    o[1] = _mm256_add_epi32(e1, t6);
+    o[6] = _mm256_sub_epi32(e1, t6);
+    o[2] = _mm256_add_epi32(e2, t5);
+    o[5] = _mm256_sub_epi32(e2, t5);
+    o[4] = _mm256_add_epi32(e3, t4);
+    o[3] = _mm256_sub_epi32(e3, t4);
+}
+
+JPEG_AVX2 void transpose8x32(__m256i r[8]) {
+    __m256i t[8], u[8];
+    #pragma GCC unroll 8
+    for (int i = 0; i < 8; i += 2) {
+        t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
+        t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
+    }
+    #pragma GCC unroll 8
+    for (int i = 0; i < 8; i += 4) {
+        u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
+        u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
+        u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
+        u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
+    }
+    #pragma GCC unroll 8
+    for (int i = 0; i < 4; ++i) {
+        r[i] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x20);
+        r[i + 4] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x31);
+    }
+}
+
+// The transform with every lane of a row of the block at once: rows of dequantised
+// coefficients (columns as lanes), the column pass, the 16-bit cut, a transpose, the
+// row pass, the range limit, a transpose back.
+__attribute__((target("avx2"))) void idct_avx2(const int16_t* coef, const int32_t* quant, uint8_t* out) {
+    __m256i v[8], o[8];
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) {
+        const __m256i c = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r)));
+        v[r] = _mm256_mullo_epi32(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(quant + 8 * r)));
+    }
+    aan_8(v, o);
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) v[r] = _mm256_srai_epi32(_mm256_slli_epi32(o[r], 16), 16);
+    transpose8x32(v);
+    aan_8(v, o);
+    const __m256i bias = _mm256_set1_epi32(128);
+    #pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) o[i] = _mm256_add_epi32(_mm256_srai_epi32(_mm256_slli_epi32(o[i], 17), 22), bias);
+    transpose8x32(o);
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; r += 4) {
+        const __m256i a = _mm256_permute4x64_epi64(_mm256_packs_epi32(o[r], o[r + 1]), 0xD8);
+        const __m256i b = _mm256_permute4x64_epi64(_mm256_packs_epi32(o[r + 2], o[r + 3]), 0xD8);
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * r), bytes);
+    }
+}
+
+bool have_avx2() {
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+
+}  // namespace
+#endif
+
+#ifdef JPEG_IDCT_SSE2
+namespace {
+// True when the vector transforms take the block exactly.
+bool in_vector_range(const int16_t* coef, const JpegDecoderState* s, int table, __m128i c[8]) {
+    for (int r = 0; r < 8; ++r) c[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
+    return largest_coefficient(c) <= s->coef_limit[table];
+}
+}  // namespace
+#endif
+
+bool jpeg_idct_block_sse2(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out) {
 #ifdef JPEG_IDCT_SSE2
     __m128i c[8];
-    for (int r = 0; r < 8; ++r) c[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
-    if (largest_coefficient(c) <= s->coef_limit[table]) {
-        idct_sse2(coef, s->dequant16[table], out, c);
-        return;
-    }
+    if (!in_vector_range(coef, s, table, c)) return false;
+    idct_sse2(s->dequant16[table], out, c);
+    return true;
+#else
+    return false;
 #endif
+}
+
+bool jpeg_idct_block_avx2(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out) {
+#ifdef JPEG_IDCT_AVX2
+    __m128i c[8];
+    if (!have_avx2() || !in_vector_range(coef, s, table, c)) return false;
+    idct_avx2(coef, s->dequant[table], out);
+    return true;
+#else
+    return false;
+#endif
+}
+
+void jpeg_idct_block(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out) {
+    if (jpeg_idct_block_avx2(coef, s, table, out) || jpeg_idct_block_sse2(coef, s, table, out)) return;
     jpeg_idct_block_scalar(coef, s->dequant[table], s->range_limit, out);
 }

@@ -219,7 +219,12 @@ JPEG_INLINE int jpeg_huff_symbol(JpegBits* b, const uint16_t* fast, const uint16
 // coefficients stay within the table's coef_limit go through a vector version of the
 // same integer arithmetic; others (and builds without SSE2) through the scalar one.
 void jpeg_idct_block(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out);
-// The scalar transform, the reference of the vector one.
+// The vector transforms by themselves (the tests compare each with the scalar one):
+// false, with `out` untouched, when the build or the processor has no such
+// instructions or the block's coefficients lie outside the table's coef_limit.
+bool jpeg_idct_block_sse2(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out);
+bool jpeg_idct_block_avx2(const int16_t* coef, const JpegDecoderState* s, int table, uint8_t* out);
+// The scalar transform, the reference of the vector ones.
 void jpeg_idct_block_scalar(const int16_t* coef, const int32_t* quant, const uint8_t* range_limit,
                             uint8_t* out);
 // Fills dequant16 and coef_limit of `table` from its dequant entries.

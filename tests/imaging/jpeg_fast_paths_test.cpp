@@ -5,6 +5,7 @@
 // ones, bit for bit.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -181,7 +182,7 @@ TEST(JpegFastPaths, VectorInverseDctIsTheScalarOneBitForBit) {
     State st;
     jpeg_fill_range_limit(st.s);
     std::mt19937 rng(11);
-    int blocks = 0;
+    int blocks = 0, vector_sse2 = 0, vector_avx2 = 0;
     for (int table_kind = 0; table_kind < 4; ++table_kind) {
         st.s->component_count = 1;
         for (int i = 0; i < 64; ++i) {
@@ -200,14 +201,25 @@ TEST(JpegFastPaths, VectorInverseDctIsTheScalarOneBitForBit) {
                 if (kind == 3 && rng() % 8 == 0) v = rng() % 2 ? 32767 : -32768;
                 coef[at] = (int16_t)v;
             }
-            alignas(16) uint8_t vec[64], ref[64];
-            jpeg_idct_block(coef, st.s, 0, vec);
+            alignas(16) uint8_t ref[64], vec[64], any[64];
             jpeg_idct_block_scalar(coef, st.s->dequant[0], st.s->range_limit, ref);
-            ASSERT_EQ(0, std::memcmp(vec, ref, 64)) << "table kind " << table_kind << " block " << n;
+            for (bool avx2 : {false, true}) {
+                const bool taken = avx2 ? jpeg_idct_block_avx2(coef, st.s, 0, vec) : jpeg_idct_block_sse2(coef, st.s, 0, vec);
+                if (!taken) continue;
+                ASSERT_EQ(0, std::memcmp(vec, ref, 64)) << (avx2 ? "AVX2" : "SSE2") << " table kind " << table_kind << " block " << n;
+                ++(avx2 ? vector_avx2 : vector_sse2);
+            }
+            jpeg_idct_block(coef, st.s, 0, any);
+            ASSERT_EQ(0, std::memcmp(any, ref, 64)) << "table kind " << table_kind << " block " << n;
             ++blocks;
         }
     }
     EXPECT_EQ(blocks, 12000);
+    // Most blocks lie within the vector range, where the machine has the instructions.
+    std::printf("  blocks through SSE2: %d, through AVX2: %d\n", vector_sse2, vector_avx2);
+#if defined(__x86_64__)
+    EXPECT_GT(vector_sse2, 4000);
+#endif
 }
 
 // Every sampling at full and half size, 24-bit and RGB565, MCUs cut by the right
