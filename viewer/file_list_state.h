@@ -33,9 +33,11 @@ bool refresh_current_list();
 // Entry count of the directory stored when a browser last closed (OK or Cancel).
 int32_t& browser_closing_entry_count();
 
-// The system's small-icon image list and the icon index of a full path in it.
+// The system's small-icon image list and the icon index of a full path in it: of
+// the folder or file itself, or (for files) of the file's type.
 HIMAGELIST system_small_icons();
 int32_t shell_small_icon(const char* full_path);
+int32_t shell_file_icon(const char* full_path);
 
 // Name of the current list's file at sorted `position`; null outside the list.
 const char* current_list_name(int32_t position);

@@ -105,7 +105,10 @@ int make_file_preview(const char* path, int box_width, int box_height, bool igno
     ImageFileInfo file{};
     const std::basic_string<PathChar> file_path(path, path + std::strlen(path));
     int rc = identify_file(file_path.c_str(), &file, 0);
-    if (rc != IMG_OK) return rc;
+    if (rc != IMG_OK) {
+        preview->unreadable = true;
+        return rc;
+    }
     PageBitmap stored{}, decoded{};
     rc = read_page(&file, &stored, 0);
     if (rc == IMG_OK) {
@@ -120,6 +123,7 @@ int make_file_preview(const char* path, int box_width, int box_height, bool igno
     release_decoded(&decoded, stored);
     release_page(&stored);
     close_file_info(&file);
+    preview->unreadable = rc != IMG_OK;
     return rc;
 }
 
@@ -137,7 +141,7 @@ void draw_file_preview(const FilePreview& preview, HDC dc, const RECT& box, HIMA
                memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
-    } else if (bad) {
+    } else if (bad && preview.unreadable) {
         int w = 0, h = 0;
         ImageList_GetIconSize(bad, &w, &h);
         ImageList_Draw(bad, 0, dc, (box.left + box.right - w) / 2, (box.top + box.bottom - h) / 2, ILD_NORMAL);

@@ -520,6 +520,8 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
     ASSERT_NE(browser, nullptr);
     RemoteList list(app_.pid(), GetDlgItem(browser, IDC_BROWSE_LIST));
     ASSERT_TRUE(list.ok());
+    Sleep(300);
+    EXPECT_EQ(preview_colours(browser), std::set<COLORREF>{RGB(255, 255, 255)}) << "nothing chosen: a white box";
     list.select(list.find("picture.bmp"));
     Sleep(500);
     shoot(browser, "preview.bmp");
@@ -553,8 +555,11 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
 // Real pictures of the sample corpus, previewed from their own (read-only) folder:
 // a camera JPEG decoded at a reduced size and a G3 fax page drawn in grey.
 TEST_F(FileListGui, PreviewOfCorpusJpegAndFaxPages) {
-    const char* source = std::getenv("GLIMRA_SOURCE_DIR");
-    const std::string corpus = to_windows_path(std::string(source ? source : ".") + "/../shared/corpus");
+    // The source folder from the environment, else from where this file was compiled.
+    const char* source_env = std::getenv("GLIMRA_SOURCE_DIR");
+    const std::string this_file = __FILE__;
+    const std::string source = source_env ? source_env : this_file.substr(0, this_file.rfind("/tests/gui/"));
+    const std::string corpus = to_windows_path(source + "/../shared/corpus");
     const struct {
         const char* folder;
         const char* name;
