@@ -618,3 +618,63 @@ TEST_F(FileListGui, ComputerLevelListsTheDrives) {
     PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(wait_gone(browser, 5000));
 }
+
+namespace {
+
+// The pop-up menu a browser button dropped (class "#32768") of process `pid`.
+HWND wait_for_menu(DWORD pid, DWORD timeout_ms) {
+    for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+        for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w)) return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(FileListGui, SortAndPathMenusOfTheBrowser) {
+    Folder folder;
+    ASSERT_TRUE(folder.make_folder("inner"));
+    ASSERT_TRUE(folder.write("inner\\big.bmp", junk(300)));
+    ASSERT_TRUE(folder.write("inner\\small.bmp", junk(100)));
+    write_setting_string("CurDir", folder / "inner");
+    ASSERT_TRUE(app_.start());
+    main_ = app_.wait_for_window("TAVLO2", kStartTimeout);
+    ASSERT_NE(main_, nullptr);
+    HWND browser = open_browser();
+    ASSERT_NE(browser, nullptr);
+    RemoteList list(app_.pid(), GetDlgItem(browser, IDC_BROWSE_LIST));
+    ASSERT_TRUE(list.ok());
+    ASSERT_EQ(list.find("big.bmp"), 0);
+
+    // Sort menu: "Name", "Size", "Date"; the second entry sorts by size.
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_SORT, BN_CLICKED), (LPARAM)GetDlgItem(browser, IDC_BROWSE_SORT));
+    HWND menu = wait_for_menu(app_.pid(), 5000);
+    ASSERT_NE(menu, nullptr) << "no sort menu";
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+    ASSERT_TRUE(wait_gone(menu, 5000) || !IsWindowVisible(menu));
+    Sleep(300);
+    EXPECT_EQ(list.find("small.bmp"), 0) << "not sorted by size";
+
+    // Path menu: "* inner", then the folder above it.
+    PostMessageA(browser, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_PATH, BN_CLICKED), (LPARAM)GetDlgItem(browser, IDC_BROWSE_PATH));
+    menu = wait_for_menu(app_.pid(), 5000);
+    ASSERT_NE(menu, nullptr) << "no path menu";
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageA(menu, WM_KEYDOWN, key, 0);
+    ASSERT_TRUE(wait_gone(menu, 5000) || !IsWindowVisible(menu));
+    Sleep(300);
+    EXPECT_EQ(list.count(), 1);
+    EXPECT_EQ(list.find("inner"), 0) << "not one level up";
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(wait_gone(browser, 5000));
+    app_.post_command(main_, IDM_EXIT);
+    DWORD code = 0;
+    ASSERT_TRUE(app_.wait_for_exit(10000, &code));
+    DWORD order = 99;
+    EXPECT_TRUE(read_setting_dword("SortOrder", &order));
+    EXPECT_EQ(order, 1u) << "the browser's sort order is the setting";
+}
