@@ -51,6 +51,9 @@ void cmd_open(HWND hwnd, int) {
         set_current_directory(directory_of(path));
         g_app.page_index = 0;
         open_current_file(true);
+    } else {
+        g_app.file_index = -1;  // a path longer than the current file path holds
+        MessageBeep(0);
     }
     rebuild_thumbnails();
 }
