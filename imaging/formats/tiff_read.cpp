@@ -230,7 +230,9 @@ int lay_out_strip_tables(const TiffBytes& t, const Directory& d, uint32_t n, Pag
     if (total == 0) return ERR_BAD_HEADER;
     page->strip_count = (int32_t)n;
     page->data_offset = 0;
-    page->data_length = (int32_t)std::min<uint64_t>(total, INT32_MAX);
+    // Strips that overlap add up to more than the file holds; whoever copies the
+    // stored data reads data_length bytes from the view, so it stays inside it.
+    page->data_length = (int32_t)std::min<uint64_t>({total, (uint64_t)t.size, (uint64_t)INT32_MAX});
     return IMG_OK;
 }
 
