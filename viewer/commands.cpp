@@ -8,6 +8,7 @@
 #include "app.h"
 #include "command_registry.h"
 #include "command_table.h"
+#include "file_list_state.h"
 #include "help.h"
 #include "image_view.h"
 #include "process/operations.h"
@@ -91,11 +92,6 @@ void cmd_screen_capture(HWND hwnd, int) {
 void cmd_nothing(HWND, int) {}
 
 // ---- View commands ------------------------------------------------------------
-
-void cmd_sort(HWND, int id) {
-    g_app.settings.sort_order = id == 40078 ? 0 : id == 40080 ? 1 : 2;
-    check_sort_order();
-}
 
 void cmd_toolbar(HWND, int id) {
     const int current = g_app.settings.toolbar;
@@ -210,9 +206,15 @@ void cmd_combo_view(HWND hwnd, int) {
     redraw();
 }
 
-void cmd_refresh_thumbnails(HWND, int) {
+// Thumbnails themselves land with the thumbnail browser; the refresh already relays
+// out the combo view, redraws the page and rescans the current folder when its
+// entry count changed.
+void cmd_refresh_thumbnails(HWND hwnd, int) {
     if (g_app.thumbs_building) return;
+    if (g_app.settings.flags.ComboView) relayout_main_window(hwnd);
+    redraw();
     g_app.abort_jobs = true;
+    refresh_current_list();
     post_worker(40035);
 }
 
@@ -244,7 +246,6 @@ constexpr CommandEntry kCommands[] = {
     {40115, 40115, kNone, cmd_staged},
     {40116, 40116, kNone, cmd_needs_list},
     {40048, 40048, kNone, cmd_screen_capture},
-    {40078, 40080, kNone, cmd_sort},
     {40059, 40060, kNone, cmd_toolbar},
     {40121, 40130, kNone, cmd_toolbar},
     {40016, 40016, kImage, cmd_image_operation},

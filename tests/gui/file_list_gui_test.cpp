@@ -178,22 +178,6 @@ void write_setting_string(const char* name, const std::string& value) {
     RegCloseKey(key);
 }
 
-// Text of the first static control of a message box.
-std::string message_text(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32];
-        GetClassNameA(child, cls, sizeof cls);
-        const std::string text = window_text(child);
-        if (lstrcmpiA(cls, "Static") == 0 && !text.empty()) return text;
-    }
-    return "";
-}
-
-bool wait_gone(HWND window, DWORD timeout_ms) {
-    for (DWORD waited = 0; IsWindow(window) && waited < timeout_ms; waited += 50) Sleep(50);
-    return !IsWindow(window);
-}
-
 // Each test starts from no settings but the current directory, and leaves none.
 class FileListGui : public testing::Test {
 protected:
@@ -555,10 +539,9 @@ TEST_F(FileListGui, PreviewShowsThePictureWithItsDateSizeAndDimensions) {
 // Real pictures of the sample corpus, previewed from their own (read-only) folder:
 // a camera JPEG decoded at a reduced size and a G3 fax page drawn in grey.
 TEST_F(FileListGui, PreviewOfCorpusJpegAndFaxPages) {
-    // The source folder from the environment, else from where this file was compiled.
-    const char* source_env = std::getenv("GLIMRA_SOURCE_DIR");
+    // The source folder: where this file was compiled.
     const std::string this_file = __FILE__;
-    const std::string source = source_env ? source_env : this_file.substr(0, this_file.rfind("/tests/gui/"));
+    const std::string source = this_file.substr(0, this_file.rfind("/tests/gui/"));
     const std::string corpus = to_windows_path(source + "/../shared/corpus");
     const struct {
         const char* folder;

@@ -105,6 +105,21 @@ std::string window_text(HWND window) {
     return text;
 }
 
+std::string message_text(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32];
+        GetClassNameA(child, cls, sizeof cls);
+        const std::string text = window_text(child);
+        if (lstrcmpiA(cls, "Static") == 0 && !text.empty()) return text;
+    }
+    return "";
+}
+
+bool wait_gone(HWND window, DWORD timeout_ms) {
+    for (DWORD waited = 0; IsWindow(window) && waited < timeout_ms; waited += 50) Sleep(50);
+    return !IsWindow(window);
+}
+
 const char kSettingsKey[] = "SOFTWARE\\Corvel\\Glimra";
 
 void delete_settings_key() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey); }

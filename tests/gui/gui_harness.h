@@ -39,6 +39,10 @@ private:
 
 // Window text of `window`.
 std::string window_text(HWND window);
+// Text of the first non-empty static control of a message box.
+std::string message_text(HWND box);
+// Waits up to `timeout_ms` for `window` to be destroyed; true when it is gone.
+bool wait_gone(HWND window, DWORD timeout_ms);
 
 // The program's settings key, HKEY_LOCAL_MACHINE "SOFTWARE\Corvel\Glimra", in the
 // registry the program under test uses.

@@ -13,17 +13,6 @@ namespace {
 
 constexpr const char* kMainClass = "TAVLO2";
 
-// Text of the first static control of a message box.
-std::string message_text(HWND box) {
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[32];
-        GetClassNameA(child, cls, sizeof cls);
-        const std::string text = window_text(child);
-        if (lstrcmpiA(cls, "Static") == 0 && !text.empty()) return text;
-    }
-    return "";
-}
-
 void exit_cleanly(GlimraProcess& app, HWND main) {
     app.post_command(main, IDM_EXIT);
     DWORD code = 1234;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/fax_tables.h"
 #include "gui_harness.h"
 
 namespace {
@@ -282,6 +283,101 @@ std::string write_quadrant_pcx(const char* name) {
         b += std::string{char(c.r), char(c.g), char(c.b)};
     }
     return write_bytes(name, b);
+}
+
+// The quadrant picture as a PDF whose one image object holds 8-bit RGB samples in a
+// Flate stream (a zlib stream of one stored block), with its cross-reference table.
+std::string write_quadrant_pdf(const char* name) {
+    std::string raw;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const Rgb c = quadrant_pixel(x, y);
+            raw += std::string{char(c.r), char(c.g), char(c.b)};
+        }
+    std::string z = "\x78\x01\x01";
+    put16(z, (uint32_t)raw.size());
+    put16(z, (uint32_t)raw.size() ^ 0xFFFF);
+    z += raw;
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    const uint32_t adler = b << 16 | a;
+    z += std::string{char(adler >> 24), char(adler >> 16), char(adler >> 8), char(adler)};
+    std::string pdf = "%PDF-1.4\n";
+    const size_t object = pdf.size();
+    pdf += "1 0 obj\n<< /Type /XObject /Subtype /Image /Width 120 /Height 80 /ColorSpace /DeviceRGB "
+           "/BitsPerComponent 8 /Filter /FlateDecode /Length " + std::to_string(z.size()) + " >>\nstream\n";
+    pdf += z + "\nendstream\nendobj\n";
+    const size_t xref = pdf.size();
+    char entry[24];
+    std::snprintf(entry, sizeof entry, "%010u 00000 n\r\n", (unsigned)object);
+    pdf += std::string("xref\n0 2\n0000000000 65535 f\r\n") + entry;
+    pdf += "trailer\n<< /Size 2 >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return write_bytes(name, pdf);
+}
+
+// A page segment of one 64 x 64 raster cell: 8-pixel squares, set bits black.
+std::string write_checker_pseg(const char* name) {
+    std::string b;
+    auto field = [&b](uint32_t type, const std::string& data) {
+        const uint32_t length = 8 + (uint32_t)data.size();
+        b += std::string{'\x5A', char(length >> 8), char(length), char(type >> 16), char(type >> 8), char(type), 0, 0, 0};
+        b += data;
+    };
+    auto be16 = [](std::string& s, size_t at, unsigned v) {
+        s[at] = char(v >> 8);
+        s[at + 1] = char(v);
+    };
+    std::string descriptor(22, '\0');  // width and height at offsets 27 and 29 of the field
+    be16(descriptor, 18, 64);
+    be16(descriptor, 20, 64);
+    field(0xD3A67B, descriptor);
+    std::string cell(12, '\0');  // at (0, 0), 64 pixels a row
+    be16(cell, 4, 64);
+    field(0xD3AC7B, cell);
+    std::string rows;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; x += 8) rows += char(((x / 8 + y / 8) & 1) ? 0xFF : 0x00);
+    field(0xD3EE7B, rows.substr(0, 256));
+    field(0xD3EE7B, rows.substr(256));
+    field(0xD3A97B, "");
+    return write_bytes(name, b);
+}
+
+// A WinFAX page of 1728 x 200 fine rows in modified Huffman code: the top half white
+// then black, the bottom half black then white.
+std::string write_halves_winfax(const char* name) {
+    std::string bits;
+    int used = 0;
+    auto put = [&](uint32_t code, int length) {
+        for (int i = length - 1; i >= 0; --i, ++used) {
+            if (used % 8 == 0) bits += '\0';
+            if ((code >> i) & 1) bits.back() = char(bits.back() | (1 << (used % 8)));  // first bit lowest
+        }
+    };
+    auto run = [&](int length, bool black) {
+        const FaxRunCode* codes = black ? kFaxBlackCodes : kFaxWhiteCodes;
+        if (length >= 64) put(codes[63 + length / 64].bits, codes[63 + length / 64].length);
+        put(codes[length % 64].bits, codes[length % 64].length);
+    };
+    for (int y = 0; y < 200; ++y) {
+        put(1, 12);
+        if (y < 100) {
+            run(864, false);
+            run(864, true);
+        } else {
+            run(0, false);
+            run(864, true);
+            run(864, false);
+        }
+    }
+    for (int i = 0; i < 6; ++i) put(1, 12);
+    std::string b(126, '\0');
+    b.replace(0, 4, "WINF");
+    b += '\0';
+    return write_bytes(name, b + bits);
 }
 
 // What the client area shows on screen.
@@ -731,4 +827,50 @@ TEST(ViewGui, TargaAndPcxFilesShowTheSamePicture) {
         expect_quadrants_at(s, b.left, b.top);
         DeleteFileA(image.c_str());
     }
+}
+
+// The other uncompressed kinds end to end: a Flate image inside a PDF at 100 %, a
+// page segment's raster cell, and a fine PC fax page fitted to the window, its
+// halves drawn white and black (grey only where they meet).
+TEST(ViewGui, PdfPageSegmentAndPcFaxPagesShowTheirPictures) {
+    const std::string pdf = write_quadrant_pdf("glimra_view_quadrants.pdf");
+    {
+        ViewSession v(pdf, 40024, 1);
+        ASSERT_TRUE(v.ready());
+        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), 120);
+        ASSERT_EQ(b.height(), 80);
+        expect_quadrants_at(s, b.left, b.top);
+    }
+    const std::string pseg = write_checker_pseg("glimra_view_checker.psg");
+    {
+        ViewSession v(pseg, 40024, 1);
+        ASSERT_TRUE(v.ready());
+        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), 64);
+        ASSERT_EQ(b.height(), 64);
+        for (int y = 4; y < 64; y += 8)
+            for (int x = 4; x < 64; x += 8)
+                ASSERT_EQ(s.at(b.left + x, b.top + y), ((x / 8 + y / 8) & 1) ? kBlack : (Rgb{255, 255, 255}))
+                    << "square at " << x << "," << y;
+    }
+    const std::string fax = write_halves_winfax("glimra_view_halves.fax");
+    {
+        ViewSession v(fax, 40026, 1);  // fit to window
+        ASSERT_TRUE(v.ready());
+        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Box b = drawn_box(s, kGrey);
+        ASSERT_EQ(b.width(), s.w) << "a page wider than tall fills the width";
+        EXPECT_NEAR(b.height(), s.w * 200 / 1728, 2);
+        const int qx = b.width() / 4, qy = b.height() / 4;
+        EXPECT_EQ(s.at(b.left + qx, b.top + qy), (Rgb{255, 255, 255}));
+        EXPECT_EQ(s.at(b.left + 3 * qx, b.top + qy), kBlack);
+        EXPECT_EQ(s.at(b.left + qx, b.top + 3 * qy), kBlack);
+        EXPECT_EQ(s.at(b.left + 3 * qx, b.top + 3 * qy), (Rgb{255, 255, 255}));
+    }
+    DeleteFileA(pdf.c_str());
+    DeleteFileA(pseg.c_str());
+    DeleteFileA(fax.c_str());
 }
