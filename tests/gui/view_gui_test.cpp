@@ -1,14 +1,18 @@
 // The image view under Wine, checked on screen: a generated picture at 100 % on the
 // background colour, fitted, zoomed, turned, paged, copied and pasted through the
-// clipboard, cleared of red eyes, and the zoom window's place.
+// clipboard, cleared of red eyes, the zoom window's place, the other uncompressed
+// kinds (PDF, page segment, PC fax) and files dropped on the window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include <shlobj.h>
 
 #include "codecs/fax_tables.h"
 #include "gui_harness.h"
@@ -873,4 +877,50 @@ TEST(ViewGui, PdfPageSegmentAndPcFaxPagesShowTheirPictures) {
     DeleteFileA(pdf.c_str());
     DeleteFileA(pseg.c_str());
     DeleteFileA(fax.c_str());
+}
+
+// Posts WM_DROPFILES with `paths` to the program's window. The drop block is written
+// into the program's own memory, as the shell does, since a handle of this process
+// means nothing there.
+bool drop_files(GlimraProcess& app, HWND main, const std::vector<std::string>& paths) {
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    std::memcpy(&block[0], &header, sizeof header);
+    for (const std::string& p : paths) block += p + '\0';
+    block += '\0';
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, app.pid());
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+    CloseHandle(process);
+    if (!written) return false;
+    PostMessageA(main, WM_DROPFILES, (WPARAM)remote, 0);
+    settle(main);
+    return true;
+}
+
+// Dropping two files opens neither and keeps the picture; dropping one opens it.
+TEST(ViewGui, DropOfOneFileOpensItAndOfTwoOpensNone) {
+    const std::string image = quadrant_image();
+    const std::string pseg = write_checker_pseg("glimra_drop_checker.psg");
+    const std::string other = write_quadrant_targa("glimra_drop_quadrants.tga");
+    ViewSession v(image, 40024, 1);
+    ASSERT_TRUE(v.ready());
+    Shot s = wait_for_picture(v.main(), kGrey);
+    ASSERT_EQ(drawn_box(s, kGrey).width(), 120);
+    ASSERT_TRUE(drop_files(v.app(), v.main(), {pseg, other}));
+    s = capture_client(v.main());
+    Box b = drawn_box(s, kGrey);
+    ASSERT_EQ(b.width(), 120) << "a drop of two files changed the picture";
+    expect_quadrants_at(s, b.left, b.top);
+    ASSERT_TRUE(drop_files(v.app(), v.main(), {pseg}));
+    s = wait_for_picture(v.main(), kGrey);
+    b = drawn_box(s, kGrey);
+    EXPECT_EQ(b.width(), 64) << "the dropped page segment is not shown";
+    EXPECT_EQ(b.height(), 64);
+    EXPECT_TRUE(v.app().running());
+    DeleteFileA(image.c_str());
+    DeleteFileA(pseg.c_str());
+    DeleteFileA(other.c_str());
 }
