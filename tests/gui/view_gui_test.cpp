@@ -512,6 +512,13 @@ private:
     HWND main_ = nullptr;
 };
 
+// The first settled picture of `image` opened with the default view `view` on the
+// grey background; an empty shot when the program did not start.
+Shot first_picture(const std::string& image, DWORD view) {
+    ViewSession v(image, view, 1);
+    return v.ready() ? wait_for_picture(v.main(), kGrey) : Shot{};
+}
+
 std::string quadrant_image() { return write_bmp("glimra_view_quadrants.bmp", 120, 80, quadrant_pixel); }
 
 // Checks the four quadrants of the 120 x 80 picture drawn at 100 % with its top-left
@@ -822,9 +829,7 @@ TEST(ViewGui, TargaAndPcxFilesShowTheSamePicture) {
     const std::string files[] = {write_quadrant_targa("glimra_view_quadrants.tga"),
                                  write_quadrant_pcx("glimra_view_quadrants.pcx")};
     for (const std::string& image : files) {
-        ViewSession v(image, 40024, 1);
-        ASSERT_TRUE(v.ready()) << image;
-        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Shot s = first_picture(image, 40024);
         const Box b = drawn_box(s, kGrey);
         ASSERT_EQ(b.width(), 120) << image;
         ASSERT_EQ(b.height(), 80) << image;
@@ -839,9 +844,7 @@ TEST(ViewGui, TargaAndPcxFilesShowTheSamePicture) {
 TEST(ViewGui, PdfPageSegmentAndPcFaxPagesShowTheirPictures) {
     const std::string pdf = write_quadrant_pdf("glimra_view_quadrants.pdf");
     {
-        ViewSession v(pdf, 40024, 1);
-        ASSERT_TRUE(v.ready());
-        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Shot s = first_picture(pdf, 40024);
         const Box b = drawn_box(s, kGrey);
         ASSERT_EQ(b.width(), 120);
         ASSERT_EQ(b.height(), 80);
@@ -849,9 +852,7 @@ TEST(ViewGui, PdfPageSegmentAndPcFaxPagesShowTheirPictures) {
     }
     const std::string pseg = write_checker_pseg("glimra_view_checker.psg");
     {
-        ViewSession v(pseg, 40024, 1);
-        ASSERT_TRUE(v.ready());
-        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Shot s = first_picture(pseg, 40024);
         const Box b = drawn_box(s, kGrey);
         ASSERT_EQ(b.width(), 64);
         ASSERT_EQ(b.height(), 64);
@@ -862,9 +863,7 @@ TEST(ViewGui, PdfPageSegmentAndPcFaxPagesShowTheirPictures) {
     }
     const std::string fax = write_halves_winfax("glimra_view_halves.fax");
     {
-        ViewSession v(fax, 40026, 1);  // fit to window
-        ASSERT_TRUE(v.ready());
-        const Shot s = wait_for_picture(v.main(), kGrey);
+        const Shot s = first_picture(fax, 40026);  // fit to window
         const Box b = drawn_box(s, kGrey);
         ASSERT_EQ(b.width(), s.w) << "a page wider than tall fills the width";
         EXPECT_NEAR(b.height(), s.w * 200 / 1728, 2);
