@@ -21,6 +21,12 @@ struct BmpHeader {
     int palette_entry_size;  // 3 for the OS/2 core header, else 4
 };
 
+// Bits per pixel: bit count times planes, 0 for absurd products (refused later).
+int bmp_depth(uint32_t bit_count, uint32_t planes) {
+    const uint32_t depth = bit_count * planes;  // at most 0xFFFE0001
+    return depth > 64 ? 0 : (int)depth;
+}
+
 // Reads the info header. A negative height (rows stored top-down) is accepted as
 // the header's magnitude with a top-down layout.
 int read_header(ByteReader& r, int format, BmpHeader* h) {
@@ -29,18 +35,19 @@ int read_header(ByteReader& r, int format, BmpHeader* h) {
     if (h->header_size == 12) {
         h->width = r.u16_at(18);
         h->height = r.u16_at(20);
-        h->depth = r.u16_at(24) * r.u16_at(22);
+        h->depth = bmp_depth(r.u16_at(24), r.u16_at(22));
         h->compression = 0;
         h->palette_entry_size = 3;
     } else {
         h->width = (int32_t)r.u32_at(18);
         h->height = (int32_t)r.u32_at(22);
-        h->depth = r.u16_at(28) * r.u16_at(26);
+        h->depth = bmp_depth(r.u16_at(28), r.u16_at(26));
         h->compression = format == FMT_OS2_BMP ? r.u8_at(30) : r.u32_at(30);
         h->palette_entry_size = 4;
     }
     if (!r.ok()) return ERR_BAD_HEADER;
     h->top_down = h->height < 0;
+    if (h->height == INT32_MIN) return ERR_BAD_HEADER;
     if (h->top_down) h->height = -h->height;
     // Sides wider than 16 bits would be cut by the row-size helpers: refuse them.
     if (h->width <= 0 || h->height <= 0 || h->width > 0xFFFF || h->height > 0xFFFF) return ERR_BAD_HEADER;

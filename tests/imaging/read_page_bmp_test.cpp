@@ -114,6 +114,14 @@ TEST(ReadPageBmp, ShortFilesAndBadHeadersAreRefused) {
     Bytes odd = bmp_file(4, 4, 7, 0, {}, Bytes(64, 0));
     MemFile g(odd, FMT_WINDOWS_BMP);
     EXPECT_EQ(read_page(&g.info, page.get(), 0), ERR_BIT_DEPTH);
+
+    // Planes times bit count overflowing an int, and the one height with no magnitude.
+    Bytes planes = bmp_file(4, 4, 0xFFFF, 0, {}, Bytes(64, 0));
+    put16(planes, 26, 0xFFFF);
+    MemFile h(planes, FMT_WINDOWS_BMP);
+    EXPECT_EQ(read_page(&h.info, page.get(), 0), ERR_BIT_DEPTH);
+    MemFile lowest(bmp_file(4, INT32_MIN, 24, 0, {}, Bytes(64, 0)), FMT_WINDOWS_BMP);
+    EXPECT_EQ(read_page(&lowest.info, page.get(), 0), ERR_BAD_HEADER);
 }
 
 TEST(ReadPageBmp, Os2CoreHeaderUsesThreeByteEntries) {
