@@ -148,6 +148,11 @@ int targa_read_rle(PageBitmap* page, const ImageFileInfo* info) {
     const uint8_t* data = info->view + page->data_offset;
     const int header_depth = info->view[16] == 15 ? 16 : info->view[16];
     const int bytes = stored_pixel_bytes(page, header_depth);
+    // A packet of one header byte and one pixel gives at most 128 pixels: data that
+    // could not fill the picture even so is refused before its rows are allocated
+    // (a few bytes must not claim gigabytes).
+    const uint64_t most_pixels = ((uint64_t)page->data_length / (uint64_t)(1 + bytes) + 1) * 128;
+    if ((uint64_t)page->width * (uint64_t)page->height > most_pixels) return ERR_DECOMPRESS;
     PacketReader in(data, (size_t)page->data_length, bytes);
     if (page->bits_per_pixel == 1) return rle_bilevel(page, in);
     size_t size = 0;

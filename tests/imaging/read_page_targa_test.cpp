@@ -110,3 +110,21 @@ TEST(ReadPageTarga, ShortRawDataIsRefused) {
     ScopedPage page;
     EXPECT_EQ(read_page(&f.info, page.get(), 0), ERR_IO);
 }
+
+// Run-length data that could not fill the picture even with packets of 128 is
+// refused; data just long enough to fill it in full packets is read.
+TEST(ReadPageTarga, RunLengthDataTooShortForThePictureIsRefused) {
+    Bytes huge = tga_header(10, 60000, 60000, 32);
+    append(huge, {0xFF, 1, 2, 3, 4, 0xFF, 5, 6, 7, 8});
+    MemFile f(huge, FMT_TARGA);
+    ScopedPage page;
+    EXPECT_EQ(read_page(&f.info, page.get(), 0), ERR_DECOMPRESS);
+
+    Bytes filled = tga_header(10, 256, 1, 24);
+    append(filled, {0xFF, 9, 8, 7, 0xFF, 6, 5, 4});  // two packets of 128 repeated pixels
+    MemFile g(filled, FMT_TARGA);
+    ScopedPage out;
+    ASSERT_EQ(read_and_decode(g, out), IMG_OK);
+    EXPECT_EQ(pixel_at(out.page, 0, 0), 0x070809u);
+    EXPECT_EQ(pixel_at(out.page, 255, 0), 0x040506u);
+}
