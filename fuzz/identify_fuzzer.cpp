@@ -1,27 +1,19 @@
 // Fuzz target: identifies arbitrary bytes through a temporary file, as the viewer
 // identifies a file a user opens, and checks that every table entry it describes
 // lies inside the file; runs the quick test on the same file.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "imaging.h"
+#include "sample_file.h"
 
 namespace {
 
-const std::string& sample_path() {
-    static const std::string path = "/tmp/glimra_identify_fuzz_" + std::to_string(getpid());
-    return path;
-}
-
-bool write_sample(const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(sample_path().c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+const char* path() {
+    static const std::string path = sample_path("identify");
+    return path.c_str();
 }
 
 // Every frame and sound chunk of a movie lies inside the file; page tables of the
@@ -45,13 +37,13 @@ void check_tables(const ImageFileInfo& info) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!write_sample(data, size)) return 0;
+    if (!write_sample(path(), data, size)) return 0;
     ImageFileInfo info{};
-    if (identify_file(sample_path().c_str(), &info, 0) == 0) {
+    if (identify_file(path(), &info, 0) == 0) {
         check_tables(info);
         close_file_info(&info);
     }
-    is_image_file(sample_path().c_str());
-    std::remove(sample_path().c_str());
+    is_image_file(path());
+    std::remove(path());
     return 0;
 }

@@ -1,29 +1,21 @@
 // Fuzz target: identifies arbitrary bytes through a temporary file, reads every page
 // (at most 64, FLI/FLC frames in order into one record) and converts each to the
 // decoded form, as the viewer does with a file a user opens.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "imaging.h"
+#include "sample_file.h"
 
 namespace {
 
 enum { MAX_PAGES = 64 };
 
-const std::string& sample_path() {
-    static const std::string path = "/tmp/glimra_read_page_fuzz_" + std::to_string(getpid());
-    return path;
-}
-
-bool write_sample(const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(sample_path().c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+const char* path() {
+    static const std::string path = sample_path("read_page");
+    return path.c_str();
 }
 
 // A decoded page's rows must lie inside its data.
@@ -52,12 +44,12 @@ void read_all_pages(ImageFileInfo* info) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!write_sample(data, size)) return 0;
+    if (!write_sample(path(), data, size)) return 0;
     ImageFileInfo info{};
-    if (identify_file(sample_path().c_str(), &info, 0) == 0) {
+    if (identify_file(path(), &info, 0) == 0) {
         read_all_pages(&info);
         close_file_info(&info);
     }
-    std::remove(sample_path().c_str());
+    std::remove(path());
     return 0;
 }
