@@ -206,9 +206,8 @@ void cmd_combo_view(HWND hwnd, int) {
     redraw();
 }
 
-// Thumbnails themselves land with the thumbnail browser; the refresh already relays
-// out the combo view, redraws the page and rescans the current folder when its
-// entry count changed.
+// Relays out the combo view, redraws the page, rescans the current folder when its
+// entry count changed, and asks the worker to build the thumbnails again.
 void cmd_refresh_thumbnails(HWND hwnd, int) {
     if (g_app.thumbs_building) return;
     if (g_app.settings.flags.ComboView) relayout_main_window(hwnd);
