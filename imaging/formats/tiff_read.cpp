@@ -415,11 +415,20 @@ size_t copy_piece(const TiffBytes& t, uint64_t from, uint64_t length, uint8_t* b
 // height bytes (zeros where the file holds less) and turns 24-bit pixels from
 // red-green-blue into blue-green-red. The strip tables then describe where each strip
 // landed in the new buffer.
+// A page padded with zeros to more than 256 times what the file holds of it (and
+// more than 64 KB) is refused: a few bytes must not claim gigabytes.
 int own_page_copy(const TiffBytes& t, PageBitmap* page) {
     size_t size = 0;
     if (!checked_mul((size_t)page->pitch, (size_t)page->height, &size, kMaxPageBytes))
         return ERR_MEMORY;
     if (size == 0) return IMG_OK;
+    uint64_t held = 0;
+    if (page->strip_count > 1) {
+        for (int32_t i = 0; i < page->strip_count; ++i) held += page->strip_lengths[i];
+    } else {
+        held = (uint32_t)page->data_length;
+    }
+    if (size > 65536 && size / 256 > held) return ERR_IO;
     uint8_t* buf = static_cast<uint8_t*>(mem_alloc(size));
     if (!buf) return ERR_MEMORY;
     size_t filled = 0;

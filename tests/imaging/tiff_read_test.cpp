@@ -520,6 +520,32 @@ TEST(TiffRead, ShortUncompressedPageIsPaddedToWholeRows) {
     EXPECT_EQ(whole.page.ownership, OWN_BORROWED);  // complete single strips stay in the file
 }
 
+// Padding stays for short pages, but a page the file holds less than a 256th of
+// (beyond 64 KB) is refused before its copy is allocated.
+TEST(TiffRead, PageClaimingFarMoreThanTheFileHoldsIsRefused) {
+    TiffBuilder b(false);
+    const uint32_t at = b.blob(std::vector<uint8_t>(300, 7));
+    b.longs(256, {1024});
+    b.longs(257, {1024});
+    b.shorts(258, {8, 8, 8});
+    b.shorts(262, {2});
+    b.longs(273, {at});
+    b.longs(279, {300});
+    EXPECT_EQ(ReadPage(b.build()).rc, ERR_IO);  // 3 MB claimed, 300 bytes held
+
+    TiffBuilder most(false);  // a fifth of the page held: padded
+    const uint32_t part = most.blob(std::vector<uint8_t>(1024 * 3 * 200, 7));
+    most.longs(256, {1024});
+    most.longs(257, {1000});
+    most.shorts(258, {8, 8, 8});
+    most.shorts(262, {2});
+    most.longs(273, {part});
+    most.longs(279, {1024 * 3 * 200});
+    ReadPage padded(most.build());
+    ASSERT_EQ(padded.rc, 0);
+    EXPECT_EQ(padded.page.data_length, 1024 * 3 * 1000);
+}
+
 TEST(TiffRead, HugeDimensionsAreRefused) {
     TiffBuilder b(false);
     b.longs(256, {0x80000000u});
