@@ -271,5 +271,7 @@ int create_output_file(const PathChar* path, ImageFileInfo* info, int flags, int
 // that prepares the block provides it; until then the block is a plain allocation.
 void release_video_decoder(void* state);
 
-// Scaling, tone and bit-depth conversion of decoded pages.
+// Scaling, tone and bit-depth conversion of decoded pages; geometric and tone
+// operations on them.
 #include "process/process.h"
+#include "process/operations.h"

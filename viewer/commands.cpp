@@ -11,7 +11,7 @@
 #include "file_list_state.h"
 #include "help.h"
 #include "image_view.h"
-#include "process/operations.h"
+#include "imaging.h"
 #include "settings_registry.h"
 #include "settings_sheet.h"
 #include "startup_rules.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app.h"
-#include "process/process.h"
+#include "imaging.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "process/process.h"
+#include "imaging.h"
 #include "view_layout.h"
 #include "view_zoom.h"
 

@@ -8,7 +8,7 @@
 
 #include "app.h"
 #include "image_view.h"
-#include "process/operations.h"
+#include "imaging.h"
 #include "startup_rules.h"
 #include "win_text.h"
 

@@ -7,7 +7,7 @@
 #include "command_registry.h"
 #include "dib_page.h"
 #include "image_view.h"
-#include "process/operations.h"
+#include "imaging.h"
 #include "view_selection.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // into 8-bit RGB rows.
 #include "decode_pipeline.h"
 
-#include "process/operations.h"
+#include "imaging.h"
 
 #include <cstdio>
 #include <cstring>

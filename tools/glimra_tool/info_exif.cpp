@@ -6,9 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "formats/exif.h"
-#include "formats/tiff.h"
-#include "imaging.h"
+#include "imaging_internal.h"
 
 namespace {
 

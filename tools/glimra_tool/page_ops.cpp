@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "decode_pipeline.h"
-#include "process/operations.h"
+#include "imaging.h"
 
 const char* const kPageOpsUsage =
     "[--op N[:ARG1[:ARG2]]]... [--crop X,Y,W,H[,ANGLE]] [--resize W,H] [--redeye X,Y,W,H] [--composite]";

@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/byte_reader.h"
-#include "process/process.h"
+#include "imaging_internal.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "imaging.h"
-#include "process/process.h"
 
 int preview_decode_flags(int32_t image_width, int32_t box_width, bool ignore_errors) {
     const int64_t w = image_width, box = std::max<int32_t>(box_width, 1);

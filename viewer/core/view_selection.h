@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "process/process.h"
+#include "imaging.h"
 #include "view_layout.h"
 
 // The selection while dragging from `anchor` to the cursor (x, y): the cursor held

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "process/process.h"
+#include "imaging.h"
 #include "view_layout.h"
 
 struct OptionFlags;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "process/process.h"
+#include "imaging.h"
 #include "view_layout.h"
 
 // A page reduced into a box: scale z (source pixels per 256 overview pixels), the
