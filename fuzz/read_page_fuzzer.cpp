@@ -1,6 +1,6 @@
-// Fuzz target: identifies arbitrary bytes through a temporary file, reads every page
-// (at most 64, FLI/FLC frames in order into one record) and converts each to the
-// decoded form, as the viewer does with a file a user opens.
+// Fuzz target: identifies arbitrary bytes through a temporary file and reads every
+// page (at most 64) ready for use through one kept stored record, as the viewer
+// does with a file a user opens, checking what the decoded page promises.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,27 +18,24 @@ const char* path() {
     return path.c_str();
 }
 
-// A decoded page's rows must lie inside its data.
+// A page ready for use is owned, top-down, and its rows lie inside its data.
 void check_decoded(const PageBitmap& p) {
+    if (p.ownership != OWN_ALLOCATED || (p.layout & LAYOUT_BOTTOM_UP) || p.strip_offsets) __builtin_trap();
     if (p.compression == COMP_RUNS || p.bits_per_pixel <= 1) return;
     if (p.pitch < row_bytes_packed(p.width, p.bits_per_pixel)) __builtin_trap();
     if ((int64_t)p.pitch * p.height > (int64_t)p.data_length) __builtin_trap();
 }
 
 void read_all_pages(ImageFileInfo* info) {
-    PageBitmap page{};
+    PageBitmap stored{};
     const int pages = info->page_count < MAX_PAGES ? info->page_count : MAX_PAGES;
     for (int i = 0; i < pages; ++i) {
-        if (info->format != FMT_FLI && (page.data || page.palette)) release_page(&page);
-        if (read_page(info, &page, i) != 0) continue;
         PageBitmap decoded{};
-        decoded.compression = page.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
-        if (convert_page(&page, &decoded, 0) == 0) {
-            check_decoded(decoded);
-            if (decoded.data != page.data || decoded.ownership == 1) release_page(&decoded);
-        }
+        if (read_decoded_page(info, i, 0, &decoded, &stored) != 0) continue;
+        check_decoded(decoded);
+        release_page(&decoded);
     }
-    if (page.data || page.palette) release_page(&page);
+    if (stored.data || stored.palette) release_page(&stored);
 }
 
 }  // namespace

@@ -101,12 +101,17 @@ enum AudioFormat { AUDIO_PCM = 0, AUDIO_IMA_ADPCM = 1, AUDIO_MULAW = 2, AUDIO_NO
 // Access modes of ImageFileInfo.
 enum AccessMode { ACCESS_CLOSED = 0, ACCESS_MAPPED = 1, ACCESS_STREAMED = 2 };
 
-// Ownership of PageBitmap.data.
+// Ownership of PageBitmap.data: the one rule for who frees a page's buffers.
+// A page frees its data unless the data is borrowed (2): from the file's mapped
+// view, or from the stored page a convert_page result still refers to (such a
+// result must be released before its source). The palette (4- and 8-bit pages),
+// the strip tables and aux_buffer always belong to the page that holds them, so a
+// record is never copied whole with its buffers: they are moved.
 enum PageOwnership {
     OWN_NONE = 0,
     OWN_ALLOCATED = 1,  // allocated for this page; freed with it
-    OWN_BORROWED = 2,   // points into the file's mapped view; never freed
-    OWN_STREAM = 3      // the 64 KB streaming window of a streamed JPEG
+    OWN_BORROWED = 2,   // points into the file's mapped view or another page; never freed
+    OWN_STREAM = 3      // the 64 KB streaming window of a streamed JPEG; freed with it
 };
 
 // PageBitmap.layout flags.
@@ -202,6 +207,9 @@ struct PageBitmap {
     char model[TEXT_FIELD_SIZE];
 };
 
+// True when release_page frees the page's data (every ownership but borrowed).
+inline bool page_owns_data(const PageBitmap& page) { return page.ownership != OWN_BORROWED; }
+
 // ---- Row sizes -----------------------------------------------------------
 // Bytes of one row padded to 4 bytes; the width is cut to 24 bits and the result
 // to 16 bits (at most 65,532). 0 for an unsupported depth.
@@ -233,12 +241,11 @@ inline size_t runs_table_bytes(int32_t height) {
 // ---- Memory layer ----------------------------------------------------------
 // Committed, read-write, zero-filled page allocations from the operating system.
 void* mem_alloc(size_t size);
-// Frees a block from mem_alloc; ignores null and the all-ones pointer.
+// Frees a block from mem_alloc; ignores null, the all-ones pointer and small
+// integers below 64 KB (marker values, never blocks).
 void mem_free(void* p);
 // Decommits the pages before releasing them.
 void mem_free_decommit(void* p);
-// True when `p` is an address that can be read (used for aux_buffer).
-bool mem_is_readable(const void* p);
 
 // ---- File layer ------------------------------------------------------------
 bool file_exists(const PathChar* path);
@@ -266,6 +273,40 @@ int convert_page(const PageBitmap* source, PageBitmap* target, int flags);
 int release_page(PageBitmap* page);
 int close_file_info(ImageFileInfo* info);
 int create_output_file(const PathChar* path, ImageFileInfo* info, int flags, int format);
+
+// ---- Pages ready for use -------------------------------------------------------
+// Reads page `page_index` of an identified file and decodes it into `page`, which
+// is overwritten (release what it held first). The result is ready for use:
+// - bilevel pages are in the run-length form (compression 11, black_is_one 0),
+//   deeper pages in uncompressed rows (compression 0, `pitch` bytes a row);
+// - rows are top-down (layout flag 8; never 16);
+// - `page` owns its data (ownership 1), its palette (4- and 8-bit pages) and its
+//   aux buffer, and has no strip tables: it outlives the file.
+// `flags` are convert_page's decoding flags (JPEG_RGB565, JPEG_ACCEPT_DAMAGED,
+// JPEG_HALF, JPEG_EIGHTH, JPEG_THUMBNAIL; bilevel pages take only
+// JPEG_ACCEPT_DAMAGED; JPEG_INTO_BUFFER is ignored).
+// `stored` is the caller's record of the stored page for this file, or null. Kept
+// between calls (zeroed before the first, released with release_page before
+// close_file_info), it lets FLI/FLC frames be decoded one after the other instead
+// of from the first frame each time, and gives later GIF frames the depth of the
+// frame before. With null, every call starts afresh.
+// Returns 0 or the error of read_page or convert_page; on error `page` is empty.
+int read_decoded_page(ImageFileInfo* info, int page_index, int flags, PageBitmap* page, PageBitmap* stored);
+
+// Chooses the decoding flags for a stored page, whose size is known only once it is
+// read (a page much wider than the screen may be decoded at a reduced size).
+// `context` is the caller's.
+typedef int (*DecodeFlagsRule)(const PageBitmap* stored, const void* context);
+// read_decoded_page with the flags that `rule` answers for the stored page.
+int read_decoded_page_by(ImageFileInfo* info, int page_index, DecodeFlagsRule rule, const void* context,
+                         PageBitmap* page, PageBitmap* stored);
+
+// Draws a decoded GIF frame (4 or 8 bits, from read_decoded_page) onto `canvas`,
+// the animation's logical screen. A canvas without data or of another depth is
+// (re)made first from the frame: its screen size, filled with the background
+// index. The canvas takes the frame's palette. 0, ERR_BIT_DEPTH for frames that
+// are not 4 or 8 bits (they are shown on their own), or the error of the drawing.
+int compose_animation_frame(PageBitmap* canvas, const PageBitmap* frame);
 
 // Releases a JPEG or H.263 decoder state block held by a movie record. The codec
 // that prepares the block provides it; until then the block is a plain allocation.

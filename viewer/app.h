@@ -23,6 +23,9 @@ struct App {
 
     // The open file and the page shown; an image is loaded when page.data is present.
     ImageFileInfo file = {};
+    // The stored page of the open file, kept between page reads (FLI/FLC frames are
+    // decoded over the frame before; GIF frames take the depth of the one before).
+    PageBitmap stored = {};
     PageBitmap page = {};
     int page_index = 0;
     int view_rotation = 0;
@@ -84,6 +87,8 @@ void remember_file_rotation();
 int open_current_file(bool messages);
 // Releases the page shown and closes the open file.
 void release_current_image();
+// Releases the kept stored page and closes the open file (the page shown stays).
+void close_current_file();
 // Reads page g_app.page_index of the open file into the current page.
 int read_current_page(bool compositing);
 

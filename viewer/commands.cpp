@@ -60,7 +60,7 @@ void cmd_close(HWND, int) {
     if (!image_loaded()) return;
     release_page(&g_app.page);
     g_app.page = PageBitmap{};
-    if (g_app.file.page_count > 1) close_file_info(&g_app.file);
+    if (g_app.file.page_count > 1) close_current_file();
     view_clear();
 }
 

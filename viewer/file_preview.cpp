@@ -1,8 +1,7 @@
-// Preview decoding and drawing: identify_file and read_page for the first page,
-// convert_page with the reduced-size flags (bilevel pages into the run-length form),
-// then scale_page into a bottom-up DIB section: bilevel pages in 4-bit grey with
-// the view's 16-entry grey palette, palette pages with their own palette, 16-bit
-// pages as RGB565 bit fields.
+// Preview decoding and drawing: identify_file, then the first page read ready for
+// use with the reduced-size flags the page's width calls for, then scale_page into a
+// bottom-up DIB section: bilevel pages in 4-bit grey with the view's 16-entry grey
+// palette, palette pages with their own palette, 16-bit pages as RGB565 bit fields.
 #include "file_preview.h"
 
 #include <cstring>
@@ -73,10 +72,9 @@ HBITMAP render_page(const PageBitmap& page, int box_width, int box_height, Previ
     view.out_pitch = view_row_bytes(fit->width, bpp);
     view.pixels = static_cast<uint8_t*>(bits);
     view.flags = VIEW_GREY_BILEVEL | VIEW_BOX_AVERAGE;
-    // A bottom-up DIB shows the buffer's last row on top: rows stored top-down are
-    // written from the end, rows stored bottom-up from the start.
-    const int top_down = (page.layout & LAYOUT_BOTTOM_UP) ? 1 : 0;
-    if (scale_page(&page, &view, top_down, nullptr) != IMG_OK) {
+    // A bottom-up DIB shows the buffer's last row on top: the page's rows (top-down)
+    // are written from the end.
+    if (scale_page(&page, &view, 0, nullptr) != IMG_OK) {
         DeleteObject(bitmap);
         return nullptr;
     }
@@ -84,18 +82,15 @@ HBITMAP render_page(const PageBitmap& page, int box_width, int box_height, Previ
     return bitmap;
 }
 
-int decode_page(const PageBitmap& stored, int flags, PageBitmap* decoded) {
-    *decoded = PageBitmap{};
-    const bool bilevel = stored.bits_per_pixel == 1;
-    decoded->compression = bilevel ? COMP_RUNS : COMP_NONE;
-    return convert_page(&stored, decoded, bilevel ? (flags & JPEG_ACCEPT_DAMAGED) : flags);
-}
+struct PreviewRequest {
+    int box_width;
+    bool ignore_errors;
+};
 
-// Releases a decoded page whose palette may still be the stored page's.
-void release_decoded(PageBitmap* decoded, const PageBitmap& stored) {
-    if (decoded->palette == stored.palette) decoded->palette = nullptr;
-    if (decoded->data == stored.data) decoded->data = nullptr;
-    release_page(decoded);
+// Reduced-size decoding chosen from the stored page's width against the box.
+int preview_flags(const PageBitmap* stored, const void* context) {
+    const PreviewRequest& request = *static_cast<const PreviewRequest*>(context);
+    return preview_decode_flags(stored->width, request.box_width, request.ignore_errors);
 }
 
 }  // namespace
@@ -109,19 +104,19 @@ int make_file_preview(const char* path, int box_width, int box_height, bool igno
         preview->unreadable = true;
         return rc;
     }
+    const PreviewRequest request{box_width, ignore_errors};
     PageBitmap stored{}, decoded{};
-    rc = read_page(&file, &stored, 0);
-    if (rc == IMG_OK) {
-        preview->width = stored.width;
-        preview->height = stored.height;
-        rc = decode_page(stored, preview_decode_flags(stored.width, box_width, ignore_errors), &decoded);
-    }
+    rc = read_decoded_page_by(&file, 0, preview_flags, &request, &decoded, &stored);
+    // The stored page's size (a reduced decoding is only the picture drawn); its
+    // record keeps the size after giving back its buffers.
+    preview->width = stored.width;
+    preview->height = stored.height;
+    if (stored.data || stored.palette || stored.aux_buffer) release_page(&stored);
     if (rc == IMG_OK) {
         preview->bitmap = render_page(decoded, box_width, box_height, &preview->fit);
         if (!preview->bitmap) rc = ERR_PARAMETER;
     }
-    release_decoded(&decoded, stored);
-    release_page(&stored);
+    if (decoded.data) release_page(&decoded);
     close_file_info(&file);
     preview->unreadable = rc != IMG_OK;
     return rc;

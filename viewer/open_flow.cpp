@@ -1,7 +1,7 @@
-// Opening the current file and reading its pages: identify_file, read_page and one
-// convert_page into the viewer's own page (bilevel pages in run-length form, others
-// decoded with options from the settings), then bottom-up flip, fax aspect
-// correction, GIF frame composition and auto-rotation.
+// Opening the current file and reading its pages: identify_file, then the library's
+// read_decoded_page with decoding options from the settings (the page comes back
+// owned and top-down), then fax aspect correction, GIF frame composition and
+// auto-rotation.
 #include <windows.h>
 
 #include <cstring>
@@ -14,68 +14,45 @@
 
 namespace {
 
-int decode_options(const PageBitmap& stored, bool compositing) {
+struct PageRequest {
+    bool compositing;
+    int extra_flags;  // JPEG_HALF for the retry of a JFIF page that ran out of memory
+};
+
+// Decoding flags from the settings and the stored page's width.
+int viewer_decode_flags(const PageBitmap* stored, const void* context) {
+    const PageRequest& request = *static_cast<const PageRequest*>(context);
     const OptionFlags& f = g_app.settings.flags;
-    if (stored.bits_per_pixel == 1) return f.IgnoreErrors ? JPEG_ACCEPT_DAMAGED : 0;
     DecodeInputs in{};
-    in.compositing = compositing;
+    in.compositing = request.compositing;
     in.optimize_jpeg_size = f.OptimizeJpegSize;
     in.jpeg_size = g_app.settings.jpeg_size;
-    in.page_width = stored.width;
+    in.page_width = stored->width;
     in.screen_width = g_app.screen_width;
     in.load_16bpp = f.Load16Bpp;
     in.is_avi = g_app.file.format == FMT_AVI;
     in.ignore_errors = f.IgnoreErrors;
-    return decode_flags(in);
+    return decode_flags(in) | request.extra_flags;
 }
 
-// Decodes `stored` into `result`: run-length form for bilevel pages, plain rows for
-// the others. A JFIF page that runs out of memory is tried once more at half size.
-int decode_stored(const PageBitmap& stored, PageBitmap* result, bool compositing) {
-    const int options = decode_options(stored, compositing) & ~JPEG_INTO_BUFFER;
-    *result = PageBitmap{};
-    result->compression = stored.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
-    int rc = convert_page(&stored, result, options);
+// Reads the current page ready for use through the file's kept stored page. A JFIF
+// page that runs out of memory is tried once more at half size.
+int read_shown_page(bool compositing, PageBitmap* page) {
+    PageRequest request{compositing, 0};
+    int rc = read_decoded_page_by(&g_app.file, g_app.page_index, viewer_decode_flags, &request, page, &g_app.stored);
     if (rc == ERR_MEMORY && g_app.file.format == FMT_JFIF) {
-        *result = PageBitmap{};
-        result->compression = COMP_NONE;
-        rc = convert_page(&stored, result, options | JPEG_HALF);
+        request.extra_flags = JPEG_HALF;
+        rc = read_decoded_page_by(&g_app.file, g_app.page_index, viewer_decode_flags, &request, page, &g_app.stored);
     }
-    if (rc == IMG_OK) rc = own_page_data(stored, result);
-    if (rc != IMG_OK && result->data && result->data != stored.data) release_page(result);
     return rc;
 }
 
-// Releases a decoded page whose palette may still be the stored page's.
-void release_decoded(PageBitmap* decoded, const PageBitmap& stored) {
-    if (decoded->palette == stored.palette) decoded->palette = nullptr;
-    release_page(decoded);
-}
-
-int finish_page(PageBitmap* page) {
-    if (page->layout & LAYOUT_BOTTOM_UP) {
-        if (int rc = image_operation(page, OP_FLIP, 0, 0)) return rc;
-        page->layout = uint8_t((page->layout & ~LAYOUT_BOTTOM_UP) | LAYOUT_TOP_DOWN);
-    }
+// Fax pages whose rows are twice as far apart as their columns get every row doubled.
+int correct_fax_aspect(PageBitmap* page) {
     if (g_app.settings.flags.FaxCorrect &&
         needs_fax_doubling(page->bits_per_pixel, page->x_dpi, page->y_dpi, page->width, page->height))
         return image_operation(page, OP_DOUBLE_ROWS, 0, 0);
     return IMG_OK;
-}
-
-// Draws a decoded GIF frame onto the current page (a fresh canvas on frame 0 or
-// when the current page is not a canvas of the same depth).
-int compose_gif_frame(PageBitmap* frame) {
-    PageBitmap& base = g_app.page;
-    if (g_app.page_index == 0 || !base.data || base.bits_per_pixel != frame->bits_per_pixel ||
-        base.compression != COMP_NONE) {
-        PageBitmap canvas{};
-        if (int rc = make_frame_screen(*frame, &canvas)) return rc;
-        release_page(&base);
-        base = canvas;
-    }
-    if (frame->palette && base.palette) std::memcpy(base.palette, frame->palette, 768);
-    return compose_frame(&base, frame);
 }
 
 bool is_animated_gif() { return g_app.file.format == FMT_GIF && g_app.file.page_count > 1; }
@@ -93,21 +70,20 @@ void read_failed() {
 int read_current_page(bool compositing) {
     g_app.selection = RECT{};
     HCURSOR old_cursor = compositing ? nullptr : SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    PageBitmap stored{}, decoded{};
-    int rc = read_page(&g_app.file, &stored, g_app.page_index);
-    if (rc == IMG_OK) rc = decode_stored(stored, &decoded, compositing);
-    if (rc == IMG_OK) rc = finish_page(&decoded);
+    PageBitmap decoded{};
+    int rc = read_shown_page(compositing, &decoded);
+    if (rc == IMG_OK) rc = correct_fax_aspect(&decoded);
     if (rc == IMG_OK && composes_frames(decoded)) {
-        rc = compose_gif_frame(&decoded);
-        release_decoded(&decoded, stored);
+        // Frame 0 starts a fresh canvas; later frames are drawn over the one shown.
+        if (g_app.page_index == 0) release_page(&g_app.page);
+        rc = compose_animation_frame(&g_app.page, &decoded);
+        release_page(&decoded);
     } else if (rc == IMG_OK) {
         release_page(&g_app.page);
         g_app.page = decoded;
-        if (g_app.page.palette == stored.palette) stored.palette = nullptr;
     } else if (decoded.data) {
-        release_decoded(&decoded, stored);
+        release_page(&decoded);
     }
-    release_page(&stored);
     if (old_cursor) SetCursor(old_cursor);
     if (rc != IMG_OK) {
         read_failed();
@@ -119,10 +95,16 @@ int read_current_page(bool compositing) {
     return IMG_OK;
 }
 
+void close_current_file() {
+    if (g_app.stored.data || g_app.stored.palette || g_app.stored.aux_buffer) release_page(&g_app.stored);
+    g_app.stored = PageBitmap{};
+    close_file_info(&g_app.file);
+}
+
 void release_current_image() {
     release_page(&g_app.page);
     g_app.page = PageBitmap{};
-    close_file_info(&g_app.file);
+    close_current_file();
     g_app.file = ImageFileInfo{};
 }
 
@@ -168,7 +150,7 @@ int open_current_file(bool messages) {
         g_app.view_rotation = remembered_file_rotation();
         rc = read_current_page(is_animated_gif());
         if (rc != IMG_OK) {
-            close_file_info(&g_app.file);
+            close_current_file();
             g_app.file = ImageFileInfo{};
         }
     } else {
@@ -187,7 +169,7 @@ int open_current_file(bool messages) {
     // Single-page files are closed at once; the record keeps its format and count.
     if (g_app.file.page_count == 1) {
         const ImageFileInfo kept = g_app.file;
-        close_file_info(&g_app.file);
+        close_current_file();
         g_app.file = ImageFileInfo{};
         g_app.file.format = kept.format;
         g_app.file.page_count = 1;

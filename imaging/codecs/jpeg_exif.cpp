@@ -50,10 +50,11 @@ bool thumbnail_frame(const uint8_t* p, size_t n, PageBitmap* page) {
     return false;
 }
 
-// Makes `result` the target, keeping the target's texts and camera fields.
+// Makes `result` (a fresh page) the target, keeping the target's texts and camera
+// fields; the target's own palette copy gives way to the result's.
 void become_target(PageBitmap* target, const PageBitmap& result) {
     PageBitmap keep = *target;
-    if (target->palette && target->palette != result.palette) mem_free(target->palette);
+    mem_free(target->palette);
     *target = result;
     std::memcpy(target->description, keep.description, TEXT_FIELD_SIZE);
     std::memcpy(target->maker, keep.maker, TEXT_FIELD_SIZE);

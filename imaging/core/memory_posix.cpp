@@ -44,6 +44,13 @@ void* map_block(size_t total) {
     return base;
 }
 
+// Null, small integers (below the 64 KB that no allocation starts under) and the
+// all-ones value are markers a caller may leave in a pointer field, not blocks.
+bool is_marker(const void* p) {
+    const uintptr_t v = reinterpret_cast<uintptr_t>(p);
+    return v < 0x10000 || v == UINTPTR_MAX;
+}
+
 BlockHeader* header_of(void* p) { return reinterpret_cast<BlockHeader*>(static_cast<uint8_t*>(p) - kHeader); }
 }  // namespace
 
@@ -54,20 +61,15 @@ void* mem_alloc(size_t size) {
 }
 
 void mem_free(void* p) {
-    if (!p || p == reinterpret_cast<void*>(UINTPTR_MAX)) return;
+    if (is_marker(p)) return;
     const BlockHeader h = *header_of(p);
     munmap(h.base, h.length);
 }
 
 void mem_free_decommit(void* p) {
-    if (!p || p == reinterpret_cast<void*>(UINTPTR_MAX)) return;
+    if (is_marker(p)) return;
     const BlockHeader h = *header_of(p);
     madvise(h.base, h.length, MADV_DONTNEED);
     munmap(h.base, h.length);
 }
 
-bool mem_is_readable(const void* p) {
-    // Small integers and the all-ones value are markers, not buffers.
-    const uintptr_t v = reinterpret_cast<uintptr_t>(p);
-    return v >= 0x10000 && v != UINTPTR_MAX;
-}

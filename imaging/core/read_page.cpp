@@ -61,11 +61,11 @@ void prepare_page(PageBitmap* page, const ImageFileInfo* info, int page_index) {
 
 // Gives back what a failed reader allocated.
 void discard_page(PageBitmap* page) {
-    if (page->data && page->ownership != OWN_BORROWED) mem_free(page->data);
+    if (page->data && page_owns_data(*page)) mem_free(page->data);
     mem_free(page->palette);
     mem_free(page->strip_offsets);
     mem_free(page->strip_lengths);
-    if (page->aux_buffer && mem_is_readable(page->aux_buffer)) mem_free(page->aux_buffer);
+    mem_free(page->aux_buffer);
     page->data = page->palette = nullptr;
     page->aux_buffer = nullptr;
     page->strip_offsets = nullptr;

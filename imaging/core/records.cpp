@@ -6,14 +6,14 @@
 int release_page(PageBitmap* page) {
     if (!page) return ERR_PARAMETER;
     const bool had = page->data || page->palette || page->strip_offsets || page->strip_lengths;
-    if (page->data && page->ownership != OWN_BORROWED) mem_free(page->data);
+    if (page->data && page_owns_data(*page)) mem_free(page->data);
     page->data = nullptr;
     // Palettes belong to 4- and 8-bit pages; a bilevel page's two-entry palette is
     // never allocated separately.
     if (page->palette && (page->bits_per_pixel == 4 || page->bits_per_pixel == 8))
         mem_free(page->palette);
     page->palette = nullptr;
-    if (page->aux_buffer && mem_is_readable(page->aux_buffer)) mem_free(page->aux_buffer);
+    mem_free(page->aux_buffer);  // ignores null and marker values
     page->aux_buffer = nullptr;
     mem_free(page->strip_offsets);
     page->strip_offsets = nullptr;

@@ -216,7 +216,7 @@ int start_animation(const ImageFileInfo* info, PageBitmap* page) {
 // True when the page holds the animation after frame `index - 1`.
 bool continues(const PageBitmap* page, int index) {
     const FlicState* s = static_cast<const FlicState*>(page->aux_buffer);
-    return page->data && page->palette && s && mem_is_readable(s) && s->magic == STATE_MAGIC &&
+    return page->data && page->palette && s && s->magic == STATE_MAGIC &&
            s->next_index == index;
 }
 

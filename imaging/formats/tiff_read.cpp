@@ -529,7 +529,7 @@ int tiff_read_directory(ImageFileInfo* info, PageBitmap* page) {
 
 const uint8_t* tiff_jpeg_tables(const PageBitmap* page, size_t* length) {
     *length = 0;
-    if (!page || !page->aux_buffer || !mem_is_readable(page->aux_buffer)) return nullptr;
+    if (!page || !page->aux_buffer) return nullptr;
     const auto* copy = static_cast<const JpegTablesCopy*>(page->aux_buffer);
     if (copy->magic != kJpegTablesMagic) return nullptr;
     *length = copy->length;

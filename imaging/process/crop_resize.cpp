@@ -69,7 +69,7 @@ int crop_page(PageBitmap* page, const ViewParams* view) {
     if (bpp == 1) {
         mem_free(pixels);
     } else {
-        if (page->ownership != OWN_BORROWED) mem_free(page->data);
+        if (page_owns_data(*page)) mem_free(page->data);
         page->data = pixels;
         page->data_offset = 0;
         page->ownership = OWN_ALLOCATED;

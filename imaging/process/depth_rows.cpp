@@ -49,7 +49,7 @@ void drop_palette(PageBitmap& page) {
 }
 
 void replace_data(PageBitmap& page, uint8_t* data, int32_t length) {
-    if (page.ownership == OWN_ALLOCATED) mem_free(page.data);
+    if (page_owns_data(page)) mem_free(page.data);
     page.data = data;
     page.data_offset = 0;
     page.data_length = length;

@@ -32,7 +32,7 @@ void put4(uint8_t* row, int32_t x, uint8_t v) {
 
 // Replaces the page's pixel buffer by `pixels` of `pitch` bytes per row.
 void install_pixels(PageBitmap* page, uint8_t* pixels, int32_t pitch, int32_t width, int32_t height) {
-    if (page->ownership != OWN_BORROWED) mem_free(page->data);
+    if (page_owns_data(*page)) mem_free(page->data);
     page->data = pixels;
     page->data_offset = 0;
     page->ownership = OWN_ALLOCATED;

@@ -36,10 +36,6 @@ int compose_frame(PageBitmap* screen, const PageBitmap* frame);
 // ERR_MEMORY (nothing allocated).
 int make_frame_screen(const PageBitmap& frame, PageBitmap* screen);
 
-// Gives a convert_page result that still uses `source`'s data (mapped file view or
-// stream window) its own copy, rebasing run-length rows. 0, ERR_PARAMETER, ERR_MEMORY.
-int own_page_data(const PageBitmap& source, PageBitmap* result);
-
 // Removes red eyes inside the page rectangle [x, x + w) x [y, y + h) of a 16- or
 // 24-bit page (clipped to the page). 0, or -6 for other depths or forms.
 int remove_red_eye(PageBitmap* page, int x, int y, int w, int h);

@@ -1,24 +1,9 @@
-// Pages a caller keeps: a decoded result that still points into its source (the file's
-// mapped view or the shared stream window) gets its own copy, with run-length rows
-// rebased onto it; and the logical-screen canvas that animation frames are drawn on.
+// The logical-screen canvas that animation frames are drawn on, and drawing a frame
+// onto it.
 #include <cstring>
 
 #include "imaging.h"
 #include "process/operations.h"
-
-int own_page_data(const PageBitmap& source, PageBitmap* result) {
-    if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
-    if (!result->data || result->data_length <= 0) return ERR_PARAMETER;
-    uint8_t* copy = static_cast<uint8_t*>(mem_alloc((size_t)result->data_length));
-    if (!copy) return ERR_MEMORY;
-    const uint8_t* from = result->data + result->data_offset;
-    std::memcpy(copy, from, (size_t)result->data_length);
-    if (result->compression == COMP_RUNS) runs_rebase_rows(copy, from, result->height);
-    result->data = copy;
-    result->data_offset = 0;
-    result->ownership = OWN_ALLOCATED;
-    return IMG_OK;
-}
 
 int make_frame_screen(const PageBitmap& frame, PageBitmap* screen) {
     *screen = PageBitmap{};
@@ -50,4 +35,17 @@ int make_frame_screen(const PageBitmap& frame, PageBitmap* screen) {
     const uint8_t bg = bpp == 4 ? (uint8_t)((frame.background_index & 15) * 0x11) : frame.background_index;
     std::memset(data, bg, (size_t)screen->data_length);
     return IMG_OK;
+}
+
+int compose_animation_frame(PageBitmap* canvas, const PageBitmap* frame) {
+    if (!canvas || !frame) return ERR_PARAMETER;
+    if (frame->bits_per_pixel != 4 && frame->bits_per_pixel != 8) return ERR_BIT_DEPTH;
+    if (!canvas->data || canvas->bits_per_pixel != frame->bits_per_pixel || canvas->compression != COMP_NONE) {
+        PageBitmap fresh{};
+        if (int rc = make_frame_screen(*frame, &fresh)) return rc;
+        if (canvas->data || canvas->palette) release_page(canvas);
+        *canvas = fresh;
+    }
+    if (frame->palette && canvas->palette) std::memcpy(canvas->palette, frame->palette, 768);
+    return compose_frame(canvas, frame);
 }

@@ -64,7 +64,7 @@ int install_grey_page(PageBitmap* page, uint8_t* pixels, int32_t pitch) {
         return ERR_MEMORY;
     }
     fill_grey_palette(palette);
-    if (page->ownership != OWN_BORROWED) mem_free(page->data);
+    if (page_owns_data(*page)) mem_free(page->data);
     page->data = pixels;
     page->data_offset = 0;
     page->ownership = OWN_ALLOCATED;

@@ -1,4 +1,4 @@
-// Pages a caller keeps: own copies of borrowed results, and animation canvases.
+// Animation canvases: the logical screen a frame makes, and frames composed onto it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,29 +6,6 @@
 
 #include "imaging.h"
 #include "process/operations.h"
-
-TEST(PageSetup, BorrowedResultsGetTheirOwnCopy) {
-    std::vector<uint8_t> mapped = {9, 9, 1, 2, 3, 4};
-    PageBitmap source{};
-    source.data = mapped.data();
-    PageBitmap result{};
-    result.data = mapped.data();
-    result.data_offset = 2;
-    result.data_length = 4;
-    result.ownership = OWN_BORROWED;
-    ASSERT_EQ(own_page_data(source, &result), 0);
-    EXPECT_NE(result.data, mapped.data());
-    EXPECT_EQ(result.ownership, OWN_ALLOCATED);
-    EXPECT_EQ(result.data_offset, 0);
-    EXPECT_EQ(result.data[0], 1);
-    EXPECT_EQ(result.data[3], 4);
-    uint8_t* copy = result.data;
-    ASSERT_EQ(own_page_data(source, &result), 0);  // already its own: unchanged
-    EXPECT_EQ(result.data, copy);
-    release_page(&result);
-    PageBitmap empty{};
-    EXPECT_EQ(own_page_data(source, &empty), ERR_PARAMETER);
-}
 
 TEST(PageSetup, FrameScreensTakeTheLogicalScreenAndBackground) {
     uint8_t palette[768] = {};
@@ -64,4 +41,42 @@ TEST(PageSetup, FrameScreensTakeTheLogicalScreenAndBackground) {
     frame.width = -3;
     EXPECT_EQ(make_frame_screen(frame, &screen), ERR_BAD_HEADER);
     EXPECT_EQ(screen.data, nullptr);
+}
+
+TEST(PageSetup, AnimationFramesComposeOntoACanvasMadeForThem) {
+    uint8_t palette[768] = {};
+    std::vector<uint8_t> rows = {3, 4, 0, 0};  // one 8-bit row of 2 pixels, pitch 4
+    PageBitmap frame{};
+    frame.width = 2;
+    frame.height = 1;
+    frame.left = 1;
+    frame.screen_width = 4;
+    frame.screen_height = 2;
+    frame.bits_per_pixel = 8;
+    frame.pitch = 4;
+    frame.data = rows.data();
+    frame.data_length = 4;
+    frame.ownership = OWN_BORROWED;
+    frame.background_index = 9;
+    frame.palette = palette;
+    palette[0] = 42;
+    PageBitmap canvas{};
+    ASSERT_EQ(compose_animation_frame(&canvas, &frame), IMG_OK);  // made, then drawn
+    ASSERT_EQ(canvas.width, 4);
+    EXPECT_EQ(canvas.data[0], 9);
+    EXPECT_EQ(canvas.data[1], 3);
+    EXPECT_EQ(canvas.data[2], 4);
+    EXPECT_EQ(canvas.palette[0], 42);
+    uint8_t* kept = canvas.data;
+    rows[0] = 5;
+    palette[0] = 43;
+    frame.left = 0;
+    ASSERT_EQ(compose_animation_frame(&canvas, &frame), IMG_OK);  // drawn over the same canvas
+    EXPECT_EQ(canvas.data, kept);
+    EXPECT_EQ(canvas.data[0], 5);
+    EXPECT_EQ(canvas.data[2], 4);
+    EXPECT_EQ(canvas.palette[0], 43);
+    frame.bits_per_pixel = 1;
+    EXPECT_EQ(compose_animation_frame(&canvas, &frame), ERR_BIT_DEPTH);  // shown on its own
+    release_page(&canvas);
 }

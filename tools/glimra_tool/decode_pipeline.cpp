@@ -1,6 +1,6 @@
-// The decode pipeline shared by the tool's commands (identify_file, read_page,
-// convert_page) and the PPM writer (Netpbm binary P6) that turns any decoded page
-// into 8-bit RGB rows.
+// The decode step shared by the tool's commands (identify_file, then the library's
+// read_decoded_page) and the PPM writer (Netpbm binary P6) that turns any decoded
+// page into 8-bit RGB rows.
 #include "decode_pipeline.h"
 
 #include "imaging.h"
@@ -10,13 +10,6 @@
 #include <vector>
 
 namespace {
-
-int read_wanted_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
-    if (info->format != FMT_FLI || page_index <= 0) return read_page(info, page, page_index);
-    for (int i = 0; i <= page_index; ++i)
-        if (int rc = read_page(info, page, i)) return rc;
-    return IMG_OK;
-}
 
 struct Rgb {
     uint8_t r, g, b;
@@ -31,10 +24,9 @@ Rgb palette_entry(const PageBitmap& p, int index) {
     return {e[2], e[1], e[0]};
 }
 
-// One stored row of packed pixels in picture order, or null beyond the data.
+// Row y of a decoded (top-down) page, or null beyond the data.
 const uint8_t* picture_row(const PageBitmap& p, int32_t y) {
-    const int32_t stored = (p.layout & LAYOUT_BOTTOM_UP) ? p.height - 1 - y : y;
-    const size_t at = (size_t)stored * (size_t)p.pitch;
+    const size_t at = (size_t)y * (size_t)p.pitch;
     const size_t row = (size_t)row_bytes_packed(p.width, p.bits_per_pixel);
     if (p.pitch <= 0 || at + row > (size_t)p.data_length) return nullptr;
     return p.data + p.data_offset + at;
@@ -84,18 +76,8 @@ int tool_decode_page(const std::string& path, int page_index, int options, PageB
     *out = PageBitmap{};
     ImageFileInfo info{};
     if (int rc = identify_file(path.c_str(), &info, 0)) return rc;
-    PageBitmap page{};
-    int rc = read_wanted_page(&info, &page, page_index);
-    PageBitmap result{};
-    if (rc == IMG_OK) {
-        result.compression = page.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
-        rc = convert_page(&page, &result, options);
-        if (rc == IMG_OK) rc = own_page_data(page, &result);
-        if (rc != IMG_OK && result.data) release_page(&result);
-    }
-    release_page(&page);
+    const int rc = read_decoded_page(&info, page_index, options, out, nullptr);
     close_file_info(&info);
-    if (rc == IMG_OK) *out = result;
     return rc;
 }
 

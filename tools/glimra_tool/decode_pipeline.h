@@ -1,16 +1,15 @@
-// The decode pipeline shared by the tool's commands: identify a file, read one page,
-// convert it to the decoded form, and write decoded pages as binary PPM.
+// The decode step shared by the tool's commands: identify a file and read one page
+// ready for use, and write decoded pages as binary PPM.
 #pragma once
 
 #include <string>
 
 #include "imaging.h"
 
-// Identifies `path`, reads page `page_index` (FLI/FLC frames are read in order up to
-// it) and converts it to the decoded form: bilevel pages to the run-length form,
-// others uncompressed, with the given convert_page options. On success `out` owns its
-// data and palette (release it with release_page) and the file is closed again.
-// Returns 0 or a library error code.
+// Identifies `path` and reads page `page_index` ready for use (read_decoded_page,
+// with the given convert_page options). On success `out` owns its data and palette
+// (release it with release_page) and the file is closed again. Returns 0 or a
+// library error code.
 int tool_decode_page(const std::string& path, int page_index, int options, PageBitmap* out);
 
 // Writes a decoded page as a binary PPM (P6, 8-bit RGB), top row first: palette pages

@@ -109,29 +109,24 @@ int tool_decode_composite(const std::string& path, int page_index, int options, 
         close_file_info(&info);
         return tool_decode_page(path, page_index, options, out);
     }
-    // Later GIF frames start from the depth of the frame read before, so every frame
-    // is read into the same record.
-    PageBitmap stored{}, screen{};
+    // Every frame is read through one stored record: later GIF frames start from
+    // the depth of the frame before.
+    PageBitmap stored{}, canvas{};
     int rc = IMG_OK;
     for (int i = 0; i <= page_index && rc == IMG_OK; ++i) {
-        rc = read_page(&info, &stored, i);
         PageBitmap frame{};
-        frame.compression = stored.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
-        if (rc == IMG_OK) rc = convert_page(&stored, &frame, options);
-        if (rc == IMG_OK && stored.bits_per_pixel == 1) rc = ERR_UNSUPPORTED;  // bilevel frames are not composed
-        if (rc == IMG_OK && !screen.data) rc = make_frame_screen(frame, &screen);
-        if (rc == IMG_OK) rc = compose_frame(&screen, &frame);
-        if (rc == IMG_OK && frame.palette) std::memcpy(screen.palette, frame.palette, 768);
-        if (frame.data != stored.data) release_page(&frame);
-        else if (frame.palette != stored.palette) mem_free(frame.palette);
-        release_page(&stored);
+        rc = read_decoded_page(&info, i, options, &frame, &stored);
+        if (rc == IMG_OK) rc = compose_animation_frame(&canvas, &frame);
+        if (frame.data) release_page(&frame);
     }
+    if (stored.data || stored.palette) release_page(&stored);
     close_file_info(&info);
-    if (rc == ERR_UNSUPPORTED && !screen.data) return tool_decode_page(path, page_index, options, out);
+    // Frames that are not 4 or 8 bits are not composed: the page is shown alone.
+    if (rc == ERR_BIT_DEPTH && !canvas.data) return tool_decode_page(path, page_index, options, out);
     if (rc != IMG_OK) {
-        release_page(&screen);
+        if (canvas.data) release_page(&canvas);
         return rc;
     }
-    *out = screen;
+    *out = canvas;
     return IMG_OK;
 }
