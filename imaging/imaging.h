@@ -102,9 +102,9 @@ enum AudioFormat { AUDIO_PCM = 0, AUDIO_IMA_ADPCM = 1, AUDIO_MULAW = 2, AUDIO_NO
 enum AccessMode { ACCESS_CLOSED = 0, ACCESS_MAPPED = 1, ACCESS_STREAMED = 2 };
 
 // Ownership of PageBitmap.data: the one rule for who frees a page's buffers.
-// A page frees its data unless the data is borrowed (2): from the file's mapped
-// view, or from the stored page a convert_page result still refers to (such a
-// result must be released before its source). The palette (4- and 8-bit pages),
+// A page frees its data when it owns it (1, or 3 for a streamed JPEG's window);
+// borrowed data (2: the file's mapped view, or the stored page a convert_page
+// result still refers to, which must outlive it) is never freed. The palette (4- and 8-bit pages),
 // the strip tables and aux_buffer always belong to the page that holds them, so a
 // record is never copied whole with its buffers: they are moved.
 enum PageOwnership {
@@ -207,8 +207,12 @@ struct PageBitmap {
     char model[TEXT_FIELD_SIZE];
 };
 
-// True when release_page frees the page's data (every ownership but borrowed).
-inline bool page_owns_data(const PageBitmap& page) { return page.ownership != OWN_BORROWED; }
+// True when the page frees its data: buffers allocated for it (1) and a streamed
+// JPEG's window (3). Borrowed data (2) is never freed, nor data of a record that
+// names no owner (0: a page put together by hand around someone else's buffer).
+inline bool page_owns_data(const PageBitmap& page) {
+    return page.ownership == OWN_ALLOCATED || page.ownership == OWN_STREAM;
+}
 
 // ---- Row sizes -----------------------------------------------------------
 // Bytes of one row padded to 4 bytes; the width is cut to 24 bits and the result

@@ -84,7 +84,7 @@ int draw_reduced(const PageBitmap& page, const ViewParams& vp, int depth, uint8_
         for (int32_t y = 0; y < vp.out_height; ++y)
             std::memcpy(pixels + (size_t)y * out_pitch, drawn.data + (size_t)y * drawn.pitch, (size_t)copy);
     }
-    if (drawn.data != scratch) mem_free(drawn.data);
+    if (page_owns_data(drawn)) mem_free(drawn.data);  // a depth change replaced the borrowed rows
     if (drawn.palette) mem_free(drawn.palette);
     mem_free(scratch);
     return rc;

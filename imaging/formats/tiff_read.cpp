@@ -514,15 +514,15 @@ int tiff_read_directory(ImageFileInfo* info, PageBitmap* page) {
     // A record reused from another page must not keep that page's values.
     page->x_dpi = page->y_dpi = 0;
     page->delay_or_exif = 0;
-    uint8_t* const palette_before = page->palette;
-    void* const aux_before = page->aux_buffer;
+    // The page arrives without a palette or aux buffer (read_page clears them): any
+    // there now were made by this read and are given back when it fails.
     const int rc = read_directory(t, page);
     if (rc) {
         free_tables(page);
-        if (page->aux_buffer != aux_before) mem_free(page->aux_buffer);
-        page->aux_buffer = aux_before;
-        if (page->palette != palette_before) mem_free(page->palette);
-        page->palette = palette_before;
+        mem_free(page->aux_buffer);
+        page->aux_buffer = nullptr;
+        mem_free(page->palette);
+        page->palette = nullptr;
     }
     return rc;
 }
