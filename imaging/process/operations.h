@@ -3,7 +3,7 @@
 // composition and red-eye removal.
 #pragma once
 
-#include "imaging.h"
+#include "base/records.h"
 
 struct ViewParams;
 

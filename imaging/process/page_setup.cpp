@@ -3,8 +3,9 @@
 // rebased onto it; and the logical-screen canvas that animation frames are drawn on.
 #include <cstring>
 
-#include "imaging.h"
+#include "base/records.h"
 #include "process/operations.h"
+#include "process/process.h"
 
 int own_page_data(const PageBitmap& source, PageBitmap* result) {
     if (result->ownership == OWN_ALLOCATED && result->data != source.data) return IMG_OK;
