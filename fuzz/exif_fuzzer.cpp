@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "formats/exif.h"
-#include "formats/tiff.h"
+#include "formats/tiff/tiff.h"
 #include "imaging.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "codecs/jpeg_state.h"
-#include "formats/tiff.h"
+#include "formats/tiff/tiff.h"
 #include "imaging.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "formats/tiff.h"
+#include "formats/tiff/tiff.h"
 #include "imaging.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // Conversions between packed bilevel rows (8 pixels a byte, most significant bit
 // first, a set bit white) and the library's run-length form: rows are measured a
 // byte at a time with a leading-ones table, and painted back by clearing black runs.
-#include "bilevel_runs.h"
+#include "codecs/bilevel_runs.h"
 
 #include <array>
 #include <cstring>
 #include <utility>
 
-#include "core/checked_math.h"
+#include "base/checked_math.h"
 
 namespace {
 

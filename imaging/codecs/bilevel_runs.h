@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging.h"
+#include "base/records.h"
 
 // A run-length page under construction. The buffer grows as rows arrive; the row
 // pointers already written are rebased whenever it moves.

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging.h"
+#include "base/records.h"
 
 inline bool page_has_strip_tables(const PageBitmap* p) {
     return p->strip_count > 1 && p->strip_offsets && p->strip_lengths;

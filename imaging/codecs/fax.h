@@ -3,7 +3,7 @@
 // producing the run-length form (compression 11). Signatures of codec_table.h.
 #pragma once
 
-#include "imaging.h"
+#include "base/records.h"
 
 int fax_decode_huffman(const PageBitmap* source, PageBitmap* target, int flags);
 int fax_decode_g3_1d(const PageBitmap* source, PageBitmap* target, int flags);

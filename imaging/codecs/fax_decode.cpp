@@ -3,12 +3,12 @@
 // end-of-page codes (RTC, EOFB) and the end-of-data rules, into the run-length form.
 // Data with the least significant bit first is read through a reversed copy, so the
 // source page (possibly a read-only view of the file) is never written.
-#include "fax.h"
+#include "codecs/fax.h"
 
 #include <algorithm>
 
-#include "codec_strips.h"
-#include "fax_decode.h"
+#include "codecs/codec_strips.h"
+#include "codecs/fax_decode.h"
 
 namespace {
 enum Step { STEP_ROW, STEP_END, STEP_ERROR };

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fax_tables.h"
-#include "imaging.h"
+#include "base/records.h"
+#include "codecs/fax_tables.h"
 
 // Bit reader for fax data. Past the end it feeds zero bits (which decode as no code
 // at all) and counts them, so every decoder stops at the end of its input.

@@ -2,7 +2,7 @@
 // codes (T.4 section 4.1), two-dimensional rows of pass, horizontal and vertical
 // modes against a reference line (T.4 section 4.2, T.6 section 2.2), and the
 // uncompressed-mode extension (T.4 annex, T.6 section 2.2.6).
-#include "fax_decode.h"
+#include "codecs/fax_decode.h"
 
 namespace {
 // Longest run accepted: far beyond any page width, and far from int overflow.

@@ -3,8 +3,8 @@
 // runs (one byte below 128, else two) ended by three zero bytes.
 #include <algorithm>
 
-#include "checked_math.h"
-#include "fax_decode.h"
+#include "base/checked_math.h"
+#include "codecs/fax_decode.h"
 
 namespace {
 // Pages whose runs are expected to pass kLargeRuns get a block of kHugeBlock: with the

@@ -1,7 +1,7 @@
 // Code tables of ITU-T T.4 (the white and black run-length codes and the extended
 // make-up codes) and the two-dimensional mode codes of T.4 section 4.2 and T.6
 // section 2.2, with the decoding look-up tables built from them at compile time.
-#include "fax_tables.h"
+#include "codecs/fax_tables.h"
 
 #include <array>
 #include <cstddef>

@@ -6,7 +6,7 @@
 // integer arithmetic (the clamp table's values are computed, not looked up).
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define JPEG_COLOR_SSE2 1

@@ -4,7 +4,7 @@
 // restart intervals and a stop at the end of the data (-4).
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // of its value (T.81 F.2.2.1), so most coefficients take one table read.
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define JPEG_IDCT_SSE2 1

@@ -3,7 +3,7 @@
 // (ITU-T T.81 Annex B). Every read is checked against the buffer.
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "codec_strips.h"
-#include "formats/tiff.h"
-#include "jpeg_state.h"
+#include "codecs/codec_strips.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 
 enum { SOF0 = 0xC0, SOF1 = 0xC1, SOF2 = 0xC2, SOF3 = 0xC3, SOS = 0xDA, PALETTE_BYTES = 768 };
 
 struct Decode {
+    const JpegPageContext* context;
     const PageBitmap* source;
     PageBitmap* target;
     JpegDecoderState* s;
@@ -101,15 +101,14 @@ int check_frame_marker(JpegDecoderState* s, int marker, const JpegInput& in, siz
 // the page; its tables may be left to the page's shared table stream (TIFF Technical
 // Note 2). Strips are decoded in turn into their rows of one picture.
 
-bool decodes_by_strips(const PageBitmap* source) {
-    size_t n = 0;
-    return page_has_strip_tables(source) || tiff_jpeg_tables(source, &n) != nullptr;
+bool decodes_by_strips(const Decode& d) {
+    return page_has_strip_tables(d.source) || d.context->shared_tables != nullptr;
 }
 
 // Loads the tables of the page's shared table stream into the state.
-int load_shared_tables(JpegDecoderState* s, const PageBitmap* source) {
-    size_t n = 0;
-    const uint8_t* tables = tiff_jpeg_tables(source, &n);
+int load_shared_tables(JpegDecoderState* s, const JpegPageContext& context) {
+    const uint8_t* tables = context.shared_tables;
+    const size_t n = context.shared_tables_length;
     if (!tables) return IMG_OK;
     JpegInput in{};
     in.buf = tables;
@@ -171,7 +170,7 @@ int decode_strip(Decode& d, const uint8_t* bytes, size_t size, int64_t first_row
 int run_strips(Decode& d) {
     JpegDecoderState* s = d.s;
     const PageBitmap* src = d.source;
-    if (int rc = load_shared_tables(s, src)) return rc;
+    if (int rc = load_shared_tables(s, *d.context)) return rc;
     if (src->width <= 0 || src->height <= 0 || src->width > 0xFFFF || src->height > 0xFFFF) return ERR_BAD_HEADER;
     s->width = (uint16_t)src->width;
     s->height = (uint16_t)src->height;
@@ -195,16 +194,26 @@ int run_strips(Decode& d) {
     return first_fault;
 }
 
+// Hands the Exif segment found among the markers to the context's hand-over, cut to
+// the input; 1 when the hand-over made the Exif thumbnail the target.
+int hand_over_exif(const Decode& d) {
+    const size_t pos = (size_t)d.s->exif_position;
+    if (!d.context->exif_handover || pos >= d.in.len) return 0;
+    const size_t length = std::min((size_t)(uint32_t)d.s->exif_length, d.in.len - pos);
+    if (length < 8) return 0;
+    return d.context->exif_handover(d.in.buf + pos, length, d.target, d.s->options);
+}
+
 int run(Decode& d) {
     JpegDecoderState* s = d.s;
-    if (decodes_by_strips(d.source)) return run_strips(d);
+    if (decodes_by_strips(d)) return run_strips(d);
     if (int rc = jpeg_input_open(&d.in, d.source)) return rc;
     size_t pos = 0;
     if (int rc = start_of_image(d.in, &pos)) return rc;
     const int marker = jpeg_scan_markers(s, d.in.buf, d.in.len, &pos);
     if (marker < 0) return marker;
     if (s->comment[0]) std::memcpy(d.target->description, s->comment, sizeof s->comment);
-    if (s->exif_position && jpeg_exif_handover(s, d.in.buf, d.in.len, d.target, s->options) == 1) return 1;
+    if (s->exif_position && hand_over_exif(d) == 1) return 1;
     if (int rc = check_frame_marker(s, marker, d.in, pos)) return rc;
     if (int rc = jpeg_parse_frame(s, d.in.buf, d.in.len, pos)) return rc;
     if (int rc = prepare_target(d)) return rc;
@@ -232,9 +241,11 @@ void release_output(Decode& d) {
 
 }  // namespace
 
-int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool shared) {
+int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool shared,
+                const JpegPageContext& context) {
     if (!source || !target) return ERR_PARAMETER;
     Decode d{};
+    d.context = &context;
     d.source = source;
     d.target = target;
     d.shared = shared;
@@ -260,10 +271,11 @@ int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool 
     return rc;
 }
 
-int jpeg_decode_page(const PageBitmap* source, PageBitmap* target, int flags) {
-    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, false);
+int jpeg_decode_page(const PageBitmap* source, PageBitmap* target, int flags, const JpegPageContext& context) {
+    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, false, context);
 }
 
-int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int flags) {
-    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, true);
+int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int flags,
+                            const JpegPageContext& context) {
+    return decode_jpeg(source, target, flags & ~JPEG_PROGRESSIVE, true, context);
 }

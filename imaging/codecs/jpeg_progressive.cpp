@@ -5,8 +5,8 @@
 // with correction bits), then transformed and colour-converted like baseline blocks.
 #include <cstring>
 
-#include "checked_math.h"
-#include "jpeg_state.h"
+#include "base/checked_math.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 

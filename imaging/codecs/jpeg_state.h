@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "imaging.h"
+#include "base/records.h"
 
 enum {
     JPEG_PROGRESSIVE = 0x10,  // set by the decoder itself for SOF2 frames
@@ -267,12 +267,26 @@ int jpeg_decode_baseline(JpegDecoderState* s, JpegInput* in, const JpegOutput* o
 int jpeg_decode_progressive(JpegDecoderState* s, JpegInput* in, const uint8_t* first_header,
                             size_t first_header_len, const JpegOutput* out);
 
+// What the decoder takes from the layers above it, which know where the page came
+// from: the shared table stream of a JPEG-in-TIFF page (null when the page has none),
+// and the hand-over of an Exif segment (`tiff` is its TIFF structure, `length` bytes):
+// camera fields and texts into `target`; with JPEG_THUMBNAIL it may make the Exif
+// thumbnail the target and answer 1. A null hand-over ignores Exif segments.
+struct JpegPageContext {
+    const uint8_t* shared_tables;
+    size_t shared_tables_length;
+    int (*exif_handover)(const uint8_t* tiff, size_t length, PageBitmap* target, int options);
+};
+
 // The whole decoder: `source` is the stored page, `target` the page to fill.
 // `shared` marks a movie frame whose state (tables, look-ups) lives in the movie.
-int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool shared);
-// Codec-table entries: still pictures (compression 10) and movie frames (16).
-int jpeg_decode_page(const PageBitmap* source, PageBitmap* target, int flags);
-int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int flags);
+int decode_jpeg(const PageBitmap* source, PageBitmap* target, int options, bool shared,
+                const JpegPageContext& context);
+// Still pictures (compression 10) and movie frames (16); the codec registry wraps
+// them with the page's context.
+int jpeg_decode_page(const PageBitmap* source, PageBitmap* target, int flags, const JpegPageContext& context);
+int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int flags,
+                            const JpegPageContext& context);
 
 // Fills a fresh state for a movie: three components, the range-limit and colour
 // tables, and, when `have_tables`, the look-ups of the DHT segments found back to
@@ -280,7 +294,7 @@ int jpeg_decode_movie_frame(const PageBitmap* source, PageBitmap* target, int fl
 int prepare_movie_jpeg_state(ImageFileInfo* info, const uint8_t* tables, size_t tables_len,
                              bool have_tables);
 
-// Exif hand-over (jpeg_exif.cpp): camera fields and texts into `target`; with
-// JPEG_THUMBNAIL, tries the Exif thumbnail and answers 1 when it became the target.
-int jpeg_exif_handover(const JpegDecoderState* s, const uint8_t* buf, size_t len, PageBitmap* target,
-                       int options);
+// Releases a JPEG or H.263 decoder state block held by a movie record. The codec
+// that prepares the block provides it; until then the block is a plain allocation.
+void release_video_decoder(void* state);
+

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 // Zigzag position -> natural position.
 const uint8_t kJpegZigzag[64] = {

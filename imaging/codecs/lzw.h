@@ -4,7 +4,7 @@
 // Signatures of codec_table.h.
 #pragma once
 
-#include "imaging.h"
+#include "base/records.h"
 
 int lzw_decode_tiff(const PageBitmap* source, PageBitmap* target, int flags);
 int lzw_decode_gif(const PageBitmap* source, PageBitmap* target, int flags);

@@ -3,15 +3,15 @@
 // (GIF89a: codes least significant bit first, framing bytes, interlaced rows). Each
 // table entry is kept as a place in the output already written, so a code's string
 // is one copy from earlier output.
-#include "lzw.h"
+#include "codecs/lzw.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "bilevel_runs.h"
-#include "checked_math.h"
-#include "codec_strips.h"
-#include "lzw_code.h"
+#include "base/checked_math.h"
+#include "codecs/bilevel_runs.h"
+#include "codecs/codec_strips.h"
+#include "codecs/lzw_code.h"
 
 namespace {
 enum LzwEnd { LZW_EOI, LZW_DATA_END, LZW_BAD, LZW_FULL };

@@ -2,14 +2,14 @@
 // bit first, width growing one code early, a clear code when 4095 entries are used)
 // and GIF (GIF89a: roots of the page depth, least significant bit first, 4096
 // entries), with an open-addressing hash table of 5003 slots for the string table.
-#include "lzw.h"
+#include "codecs/lzw.h"
 
 #include <cstring>
 #include <new>
 
-#include "bilevel_runs.h"
-#include "checked_math.h"
-#include "lzw_code.h"
+#include "base/checked_math.h"
+#include "codecs/bilevel_runs.h"
+#include "codecs/lzw_code.h"
 
 namespace {
 constexpr int kHashSize = 5003;

@@ -3,7 +3,7 @@
 // kept by its ImageFileInfo for every frame; released with the record.
 #include <cstring>
 
-#include "jpeg_state.h"
+#include "codecs/jpeg_state.h"
 
 int prepare_movie_jpeg_state(ImageFileInfo* info, const uint8_t* tables, size_t tables_len, bool have_tables) {
     if (!info) return ERR_PARAMETER;

@@ -8,8 +8,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "core/checked_math.h"
-#include "formats/tiff.h"
+#include "base/checked_math.h"
+#include "formats/tiff/tiff.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging.h"
+#include "base/records.h"
 
 // Fills the six camera fields of `page` (shutter_speed, f_number_x100,
 // exposure_bias_x10, iso_speed, exif_width, exif_height) from the Exif sub-directory

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "operations.h"
+#include "process/operations.h"
+#include "process/process.h"
 
 namespace {
 uint8_t get4(const uint8_t* row, int32_t x) { return x & 1 ? row[x >> 1] & 0x0F : row[x >> 1] >> 4; }

@@ -4,9 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "checked_math.h"
-#include "operations.h"
-#include "run_rows.h"
+#include "base/checked_math.h"
+#include "process/operations.h"
+#include "process/process.h"
+#include "process/run_rows.h"
 
 namespace {
 

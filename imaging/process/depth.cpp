@@ -1,7 +1,8 @@
 // convert_depth: picks the conversion for a (source depth, target depth) pair from a
 // table; pairs not in the table leave the page alone. Also the fixed palettes the
 // conversions attach: grey ramps, the 3-3-2 colour cube and the 16-colour palette.
-#include "depth_rows.h"
+#include "process/depth_rows.h"
+#include "process/process.h"
 
 namespace {
 using Conversion = int (*)(PageBitmap& page, int target, int method);

@@ -1,7 +1,8 @@
 // Expansions to more bits per pixel: bilevel to 4, 8, 16 and 24 bits, 2-bit indices
 // widened, 4-bit grey to 8-bit grey (x 17), palette pages looked up into RGB565 or
 // 24-bit pixels, and RGB565 widened to and narrowed from 24-bit blue, green, red.
-#include "depth_rows.h"
+#include "process/depth_rows.h"
+#include "process/process.h"
 
 namespace {
 NewPalette bilevel_palette(int target) {

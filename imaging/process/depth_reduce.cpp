@@ -2,8 +2,9 @@
 // to 8-bit colour with the 3-3-2 cube, and the 12-bit pre-dither that keeps the
 // depth. Each has a plain method (truncation) and Floyd-Steinberg error diffusion.
 // Grey is (blue + 2 green + red) / 4.
-#include "depth_rows.h"
-#include "dither.h"
+#include "process/depth_rows.h"
+#include "process/dither.h"
+#include "process/process.h"
 
 namespace {
 // Grey of every pixel of a source row of any colour depth.

@@ -3,8 +3,9 @@
 // and the run-length encoding of 1-bit results (white and black runs per row).
 #include <cstring>
 
-#include "depth_rows.h"
-#include "scale_runs.h"
+#include "process/depth_rows.h"
+#include "process/process.h"
+#include "process/scale_runs.h"
 
 SourceRows::SourceRows(const PageBitmap& page)
     : page_(page),

@@ -7,9 +7,9 @@
 #include <new>
 #include <vector>
 
-#include "imaging.h"
-#include "process.h"
-#include "scale_runs.h"
+#include "base/records.h"
+#include "process/process.h"
+#include "process/scale_runs.h"
 
 // Palettes: 256 entries of blue, green, red.
 enum { PALETTE_BYTES = 768 };

@@ -1,6 +1,7 @@
 // The clamp table and row storage of the Floyd-Steinberg error diffusion used by
 // the colour and grey reductions (see dither.h for the shares).
-#include "dither.h"
+#include "process/dither.h"
+#include "process/process.h"
 
 namespace {
 constexpr std::array<uint8_t, 768> make_clamp() {

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "checked_math.h"
-#include "operations.h"
-#include "run_rows.h"
+#include "base/checked_math.h"
+#include "process/operations.h"
+#include "process/process.h"
+#include "process/run_rows.h"
 
 int tone_operation(PageBitmap* page, int operation);
 int change_depth_operation(PageBitmap* page, int depth, int method);

@@ -3,7 +3,7 @@
 // composition and red-eye removal.
 #pragma once
 
-#include "imaging.h"
+#include "base/records.h"
 
 struct ViewParams;
 
@@ -35,6 +35,12 @@ int compose_frame(PageBitmap* screen, const PageBitmap* frame);
 // filled with its background colour index. 0, ERR_BIT_DEPTH, ERR_BAD_HEADER or
 // ERR_MEMORY (nothing allocated).
 int make_frame_screen(const PageBitmap& frame, PageBitmap* screen);
+// Draws a decoded GIF frame (4 or 8 bits, from read_decoded_page) onto `canvas`,
+// the animation's logical screen. A canvas without data or of another depth is
+// (re)made first from the frame: its screen size, filled with the background
+// index. The canvas takes the frame's palette. 0, ERR_BIT_DEPTH for frames that
+// are not 4 or 8 bits (they are shown on their own), or the error of the drawing.
+int compose_animation_frame(PageBitmap* canvas, const PageBitmap* frame);
 
 // Removes red eyes inside the page rectangle [x, x + w) x [y, y + h) of a 16- or
 // 24-bit page (clipped to the page). 0, or -6 for other depths or forms.

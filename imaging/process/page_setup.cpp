@@ -2,8 +2,9 @@
 // onto it.
 #include <cstring>
 
-#include "imaging.h"
+#include "base/records.h"
 #include "process/operations.h"
+#include "process/process.h"
 
 int make_frame_screen(const PageBitmap& frame, PageBitmap* screen) {
     *screen = PageBitmap{};

@@ -1,7 +1,7 @@
 // Parsing and writing the per-row run lists of the library's bilevel run-length form.
-#include "run_rows.h"
-
-#include "checked_math.h"
+#include "base/checked_math.h"
+#include "process/process.h"
+#include "process/run_rows.h"
 
 void runs_list_parse(const uint8_t* row, size_t avail, int width, std::vector<int>& runs) {
     runs.clear();

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging.h"
+#include "base/records.h"
 
 // Reads row `y` of a run-length page into `runs` (white, black, white, ...), cut so
 // that the runs cover at most `page.width` pixels. False when the row pointer lies

@@ -1,9 +1,9 @@
 // scale_page: checks the display transform and hands the page to the pass for its
 // kind (pixel rows or bilevel runs). Positions are fixed point with 8 fractional
 // bits; see scale_pixels.cpp and scale_bilevel.cpp for the drawing itself.
-#include "imaging.h"
-#include "process.h"
-#include "scale_draw.h"
+#include "base/records.h"
+#include "process/process.h"
+#include "process/scale_draw.h"
 
 int32_t view_row_bytes(int32_t out_width, int bpp) {
     // Computed without the 16-bit cut of row_bytes_aligned, so that very wide

@@ -8,10 +8,10 @@
 #include <new>
 #include <vector>
 
-#include "imaging.h"
-#include "process.h"
-#include "scale_draw.h"
-#include "scale_runs.h"
+#include "base/records.h"
+#include "process/process.h"
+#include "process/scale_draw.h"
+#include "process/scale_runs.h"
 
 namespace {
 // A window of the page drawn at the given scales into rows of `out_width` bits.

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "imaging.h"
-#include "process.h"
+#include "base/records.h"
+#include "process/process.h"
 
 // The part of the output that the page covers: `cols` x `rows` pixels from the
 // window origin, which lies inside the turned picture.

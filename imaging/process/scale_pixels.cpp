@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "imaging.h"
-#include "process.h"
-#include "scale_draw.h"
-#include "scale_runs.h"
+#include "base/records.h"
+#include "process/process.h"
+#include "process/scale_draw.h"
+#include "process/scale_runs.h"
 
 namespace {
 // Where one axis of the turned picture lies in the stored picture.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "imaging.h"
+#include "base/records.h"
 
 // Stores 4-bit value v as pixel x of a packed row (left pixel in the high half).
 inline void put_nibble(uint8_t* row, int32_t x, unsigned v) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "process.h"
+#include "process/process.h"
 
 namespace {
 uint8_t tone_byte(int i, int gamma, int brightness) {

@@ -3,8 +3,9 @@
 // step is 17 of 255 levels per channel.
 #include <cstring>
 
-#include "operations.h"
-#include "run_rows.h"
+#include "process/operations.h"
+#include "process/process.h"
+#include "process/run_rows.h"
 
 namespace {
 

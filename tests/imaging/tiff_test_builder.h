@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/tiff.h"
+#include "formats/tiff/tiff.h"
 #include "imaging.h"
 
 class TiffBuilder {
