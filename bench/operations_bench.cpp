@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "imaging.h"
 #include "process/operations.h"
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "codecs/fax.h"
+#include "codecs/run_form.h"
 #include "imaging.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "imaging.h"
 
 namespace {

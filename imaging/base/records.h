@@ -1,7 +1,7 @@
 // The library's records and codes, and the lowest layer under them: the error,
-// format and compression codes, the file and page records, row sizes, the run-length
-// form's run coding, and the memory and file layers. Every layer of the library
-// builds on this header; callers reach it through imaging.h.
+// format and compression codes, the file and page records, row sizes, and the memory
+// and file layers. Every layer of the library builds on this header; callers reach it
+// through imaging.h.
 #pragma once
 
 #include <cstddef>
@@ -221,27 +221,6 @@ inline bool page_owns_data(const PageBitmap& page) {
 int32_t row_bytes_aligned(int32_t width, int bpp);
 // Bytes of one row without padding. 0 for an unsupported depth.
 int32_t row_bytes_packed(int32_t width, int bpp);
-
-// ---- Run-length form (compression 11) -------------------------------------
-// A row is a list of (white, black) run pairs; a run below 128 takes one byte,
-// otherwise two bytes: a 15-bit big-endian value with the top bit set. A pair
-// whose black run is 0 ends the row.
-enum { RUN_MAX = 32767 };
-
-// Writes one run length (0..32767) at `out`; returns the bytes written (1 or 2).
-int run_write(uint8_t* out, int length);
-// Bytes that run_write needs for `length`.
-inline int run_size(int length) { return length < 128 ? 1 : 2; }
-// Reads one run length from `in` (at most `avail` bytes); stores the byte count
-// used in *used (0 when the data ends inside the run) and returns the length.
-int run_read(const uint8_t* in, size_t avail, int* used);
-// Rebases each of `height` row pointers at the start of `new_buffer` by the
-// distance between `old_buffer` and `new_buffer` (after a copy of the page data).
-void runs_rebase_rows(uint8_t* new_buffer, const uint8_t* old_buffer, int32_t height);
-// Size of the row-pointer table that opens a run-length buffer of `height` rows.
-inline size_t runs_table_bytes(int32_t height) {
-    return height > 0 ? (size_t)height * sizeof(void*) : 0;
-}
 
 // ---- Memory layer ----------------------------------------------------------
 // Committed, read-write, zero-filled page allocations from the operating system.

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "codecs/codec_strips.h"
+#include "base/checked_math.h"
 #include "codecs/fax_decode.h"
 
 namespace {
@@ -24,7 +25,7 @@ struct FaxJob {
     int32_t* lines = nullptr;    // the two changing-element lines
     uint8_t* reversed = nullptr;  // bit-reversed copy of the current strip
     size_t reversed_cap = 0;
-    FaxRows out;
+    RunsBuilder out;
 };
 
 void reset_reference(FaxJob& job) {
@@ -59,8 +60,8 @@ int enter_row(FaxJob& job, int32_t y) {
     return s == job.strip ? IMG_OK : open_strip(job, s);
 }
 
-void finish_row(FaxJob& job, int32_t y, const uint8_t* start) {
-    fax_rows_commit(job.out, y, start, line_end_runs(job.cur, job.width));
+void finish_row(FaxJob& job) {
+    runs_row_commit(&job.out, line_end_runs(job.cur, job.width));
     line_close(job.cur, job.width);
     std::swap(job.ref, job.cur);
 }
@@ -125,8 +126,9 @@ int start_job(FaxJob& job, const PageBitmap* src, const FaxCoding& coding) {
     job.height = src->height;
     job.rows_per_strip = page_rows_per_strip(src);
     if (src->height <= 0 || src->width <= 0) return ERR_PARAMETER;
+    if (src->height > kMaxPageSide) return ERR_UNSUPPORTED;
     const size_t input = src->data_length > 0 ? (size_t)src->data_length : 0;
-    int rc = fax_rows_begin(job.out, job.width, job.height, coding.bytes_per_input_byte * input);
+    int rc = runs_begin(&job.out, job.width, job.height, coding.bytes_per_input_byte * input);
     if (rc) return rc;
     job.lines = static_cast<int32_t*>(mem_alloc(2 * line_entries(job.width) * sizeof(int32_t)));
     if (!job.lines) return ERR_MEMORY;
@@ -138,22 +140,37 @@ int start_job(FaxJob& job, const PageBitmap* src, const FaxCoding& coding) {
 void end_job(FaxJob& job) {
     mem_free(job.lines);
     mem_free(job.reversed);
-    fax_rows_discard(job.out);
+    runs_abort(&job.out);
 }
 
 // Decodes every row; returns 0 or -4 for data that does not decode (or ends early).
 int decode_rows(FaxJob& job, const FaxCoding& coding) {
     for (int32_t y = 0; y < job.height; ++y) {
         int rc = enter_row(job, y);
-        uint8_t* start = rc ? nullptr : fax_rows_reserve(job.out, &rc);
+        uint8_t* start = rc ? nullptr : runs_row_space(&job.out, &rc);
         if (rc) return rc;
         line_begin(job.cur, start);
         const Step step = coding.step(job, y);
         if (step == STEP_END) return IMG_OK;
         if (step == STEP_ERROR) return ERR_DECOMPRESS;
-        finish_row(job, y, start);
+        finish_row(job);
     }
     return IMG_OK;
+}
+
+// Hands the rows to the page; the page keeps its depth interpretation (convert_page
+// inverts the runs of a page whose black_is_one is set), pitch and layout.
+void finish_page(FaxJob& job, PageBitmap* dst) {
+    const PageBitmap keep = *dst;
+    runs_finish(&job.out, dst);
+    dst->black_is_one = keep.black_is_one;
+    dst->pitch = keep.pitch;
+    dst->layout = keep.layout;
+    dst->fill_order = 0;
+    dst->strip_count = 0;
+    dst->strip_offsets = nullptr;
+    dst->strip_lengths = nullptr;
+    dst->rows_per_strip = dst->height;
 }
 
 // A T.6 page of unknown length cannot be read safely: it decodes as all white.
@@ -166,7 +183,7 @@ int decode_page(const PageBitmap* src, PageBitmap* dst, int flags, const FaxCodi
     if (rc == IMG_OK && !(g4 && length_unknown(src))) rc = decode_rows(job, coding);
     // Damaged data accepted: the rows decoded so far stay, the others are empty.
     if (rc == ERR_DECOMPRESS && (flags & JPEG_ACCEPT_DAMAGED)) rc = IMG_OK;
-    if (rc == IMG_OK) fax_rows_finish(job.out, dst);
+    if (rc == IMG_OK) finish_page(job, dst);
     end_job(job);
     return rc;
 }

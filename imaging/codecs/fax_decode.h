@@ -1,6 +1,6 @@
 // Shared pieces of the fax decoders: a most-significant-bit-first reader over one
 // strip of compressed data, the changing-element lines of T.4/T.6 decoding, the row
-// decoders, and the builder of the library's run-length form (compression 11).
+// decoders; rows go to the run-length form's page builder (codecs/run_form.h).
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,7 @@
 
 #include "base/records.h"
 #include "codecs/fax_tables.h"
+#include "codecs/run_form.h"
 
 // Bit reader for fax data. Past the end it feeds zero bits (which decode as no code
 // at all) and counts them, so every decoder stops at the end of its input.
@@ -78,17 +79,8 @@ struct FaxLine {
     int32_t last;       // the last change
 };
 
-// One run of the run-length form: a byte below 128, else a 15-bit big-endian value
-// with the top bit set.
-inline uint8_t* put_run(uint8_t* out, int32_t run) {
-    if (run < 128) {
-        *out = (uint8_t)run;
-        return out + 1;
-    }
-    out[0] = (uint8_t)(0x80 | run >> 8);
-    out[1] = (uint8_t)run;
-    return out + 2;
-}
+// One run of the run-length form (codecs/run_form.h).
+inline uint8_t* put_run(uint8_t* out, int32_t run) { return out + run_write(out, run); }
 
 // Starts decoding a row whose runs go to `out`.
 inline void line_begin(FaxLine& line, uint8_t* out) {
@@ -114,15 +106,12 @@ inline void line_push(FaxLine& line, int32_t x, int32_t width) {
     line.last = x;
 }
 
-// Ends the row's runs: the run to the width, then three zero bytes. Returns the end.
+// Ends the row's runs: the run to the width (black after an odd number of changes),
+// then the run-length form's end pair. Returns the end.
 inline uint8_t* line_end_runs(FaxLine& line, int32_t width) {
     uint8_t* out = put_run(line.out, width - line.last);
-    out[0] = out[1] = out[2] = 0;
-    return out + 3;
+    return out + run_write_row_end(out, (line.n & 1) != 0);
 }
-
-// Bytes a row of `width` pixels can need in the run-length form.
-inline size_t row_runs_bound(int32_t width) { return 2 * ((size_t)width + 2) + 8; }
 
 // Closes a line with the sentinels that the 2-D decoding looks past.
 inline void line_close(FaxLine& line, int32_t width) {
@@ -150,25 +139,6 @@ bool fax_eol_next(FaxBits& bits);
 // (the end of a page: RTC or EOFB). Consumes them when true.
 bool fax_page_end_next(FaxBits& bits);
 
-// Builder of a run-length page. While rows are added the row table holds offsets
-// into the buffer (0: row not decoded); the buffer grows when a row does not fit.
-struct FaxRows {
-    uint8_t* buf = nullptr;
-    size_t cap = 0;
-    size_t used = 0;
-    int32_t height = 0;
-    int32_t width = 0;
-};
-// Starts a page; `expected` is the expected size of the run data.
-int fax_rows_begin(FaxRows& rb, int32_t width, int32_t height, size_t expected);
-// Room for the runs of one more row (grows the buffer); null when out of memory.
-uint8_t* fax_rows_reserve(FaxRows& rb, int* rc);
-// Keeps the runs written from `start` to `end` as row y.
-void fax_rows_commit(FaxRows& rb, int32_t y, const uint8_t* start, const uint8_t* end);
-// Ends the page: rows never added point at one empty row; the row table becomes
-// pointers. Fills `page` (data, data_length, compression 11, ownership 1).
-void fax_rows_finish(FaxRows& rb, PageBitmap* page);
-void fax_rows_discard(FaxRows& rb);
 
 // Largest page width the run-length form holds (runs are 15-bit).
 constexpr int32_t kRunsMaxWidth = RUN_MAX;

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "base/checked_math.h"
-#include "codecs/bilevel_runs.h"
 #include "codecs/codec_strips.h"
 #include "codecs/lzw_code.h"
+#include "codecs/run_form.h"
 
 namespace {
 enum LzwEnd { LZW_EOI, LZW_DATA_END, LZW_BAD, LZW_FULL };

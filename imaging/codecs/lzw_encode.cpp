@@ -8,8 +8,8 @@
 #include <new>
 
 #include "base/checked_math.h"
-#include "codecs/bilevel_runs.h"
 #include "codecs/lzw_code.h"
+#include "codecs/run_form.h"
 
 namespace {
 constexpr int kHashSize = 5003;
@@ -137,10 +137,9 @@ void start(LzwEncoder& e, bool gif, int root, size_t expected) {
 bool page_row(const PageBitmap* p, int32_t y, bool gif, uint8_t* row, uint8_t* scratch) {
     const int32_t w = p->width;
     if (p->bits_per_pixel == 1) {
-        size_t avail = 0;
-        const uint8_t* runs = runs_row(p, y, &avail);
-        if (!runs) return false;
-        runs_paint_row(runs, avail, scratch, w);  // set bits white
+        const RunRow runs = run_row(*p, y);
+        if (!runs.bytes) return false;
+        runs_paint_row(runs, scratch, w);  // set bits white
         if (gif) {
             for (int32_t x = 0; x < w; ++x) row[x] = (scratch[x >> 3] >> (7 - (x & 7))) & 1;
         } else {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/checked_math.h"
-#include "codecs/bilevel_runs.h"
+#include "codecs/run_form.h"
 #include "codecs/rle_pcx.h"
 
 namespace {

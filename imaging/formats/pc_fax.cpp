@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "base/bit_reader.h"
-#include "codecs/bilevel_runs.h"
 #include "codecs/fax_tables.h"
+#include "codecs/run_form.h"
 #include "formats/file_scanning.h"
 #include "formats/page_reading.h"
 

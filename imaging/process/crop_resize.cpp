@@ -7,7 +7,7 @@
 #include "base/checked_math.h"
 #include "process/operations.h"
 #include "process/process.h"
-#include "process/run_rows.h"
+#include "codecs/run_form.h"
 
 namespace {
 
@@ -30,13 +30,10 @@ uint8_t* alloc_rows(int32_t pitch, int32_t rows) {
 int packed_to_runs(PageBitmap* page, const uint8_t* rows, int32_t pitch, int32_t width, int32_t height) {
     std::vector<std::vector<int>> lists((size_t)height);
     for (int32_t y = 0; y < height; ++y) {
-        runs_from_packed_row(rows + (size_t)y * (size_t)pitch, width, false, lists[(size_t)y]);
-        runs_normalize(lists[(size_t)y]);
+        runs_measure_packed(rows + (size_t)y * (size_t)pitch, (size_t)pitch, width, false, lists[(size_t)y]);
     }
-    const int32_t old_width = page->width;
-    page->width = width;
-    const int status = runs_page_replace(page, lists);
-    if (status != IMG_OK) page->width = old_width;
+    const int status = runs_page_replace(page, lists, width);
+    if (status == IMG_OK) page->width = width;
     return status;
 }
 

@@ -18,10 +18,8 @@ SourceRows::SourceRows(const PageBitmap& page)
 const uint8_t* SourceRows::row(int32_t y) {
     if (runs_) {
         std::memset(scratch_.data(), 0xFF, scratch_.size());
-        uint8_t* bits = scratch_.data();
-        for_each_black_run(run_row(page_, y), page_.width,
-                           [bits](int32_t start, int32_t length) { clear_span(bits, start, start + length); });
-        return bits;
+        runs_paint_row(run_row(page_, y), scratch_.data(), page_.width);
+        return scratch_.data();
     }
     const int32_t stored = bottom_up_ ? page_.height - 1 - y : y;
     const uint8_t* r = page_.data + page_.data_offset + (ptrdiff_t)stored * page_.pitch;
@@ -76,35 +74,25 @@ int commit_pixels(PageBitmap& page, RebuildPlan plan, uint8_t* data, int32_t pit
     return IMG_OK;
 }
 
-void RunBuilder::add_row(const uint8_t* white, int32_t width) {
-    starts.push_back(bytes.size());
-    uint8_t pair[4];
-    int32_t x = 0;
-    for (;;) {
+int add_white_row(RunsBuilder* b, const uint8_t* white, std::vector<int>& runs) {
+    runs.clear();
+    const int32_t width = b->width;
+    for (int32_t x = 0; x < width;) {
         const int32_t w0 = x;
         while (x < width && white[x]) ++x;
         const int32_t b0 = x;
         while (x < width && !white[x]) ++x;
-        int n = run_write(pair, b0 - w0);
-        n += run_write(pair + n, x - b0);
-        bytes.insert(bytes.end(), pair, pair + n);
-        if (x == b0) return;  // an empty black run ends the row
+        runs.push_back(b0 - w0);
+        runs.push_back(x - b0);
     }
+    return runs_add_row(b, runs.data(), runs.size());
 }
 
-int commit_runs(PageBitmap& page, const RunBuilder& runs) {
-    const size_t table = runs_table_bytes(page.height);
-    const size_t total = table + runs.bytes.size();
-    if (total > INT32_MAX) return ERR_MEMORY;
-    uint8_t* data = static_cast<uint8_t*>(mem_alloc(total));
-    if (!data) return ERR_MEMORY;
-    std::memcpy(data + table, runs.bytes.data(), runs.bytes.size());
-    for (int32_t y = 0; y < page.height; ++y) {
-        const uint8_t* row = data + table + runs.starts[(size_t)y];
-        std::memcpy(data + (size_t)y * sizeof(void*), &row, sizeof row);
-    }
+int commit_runs(PageBitmap& page, RunsBuilder* runs) {
+    PageBitmap built = page;
+    runs_finish(runs, &built);
     drop_palette(page);
-    replace_data(page, data, (int32_t)total);
+    replace_data(page, built.data, built.data_length);
     page.pitch = converted_pitch(page.width, 1);
     page.bits_per_pixel = 1;
     page.compression = COMP_RUNS;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/records.h"
+#include "codecs/run_form.h"
 #include "process/process.h"
 #include "process/scale_runs.h"
 
@@ -95,16 +96,11 @@ int rebuild_pixels(PageBitmap& page, RebuildPlan plan, Fill&& fill) {
     }
 }
 
-// Run-length rows collected before they move into one library buffer.
-struct RunBuilder {
-    std::vector<uint8_t> bytes;
-    std::vector<size_t> starts;
-    // Encodes one row from one byte per pixel (non-zero white): alternating white
-    // and black runs, ended by a pair whose black run is empty.
-    void add_row(const uint8_t* white, int32_t width);  // may throw std::bad_alloc
-};
-// Replaces the page's data with the collected rows (row-pointer table first).
-int commit_runs(PageBitmap& page, const RunBuilder& runs);
+// Appends one row given as one byte per pixel (non-zero white) to the page builder;
+// `runs` is scratch for its run lengths. 0 or the builder's error.
+int add_white_row(RunsBuilder* b, const uint8_t* white, std::vector<int>& runs);  // may throw std::bad_alloc
+// Replaces the page's data with the built page (runs_abort on failure is the caller's).
+int commit_runs(PageBitmap& page, RunsBuilder* runs);
 
 // Replaces the page with a run-length bilevel page: white_row(y, source row, white)
 // fills one byte per pixel of picture row y, non-zero for white. Runs are at most
@@ -112,18 +108,24 @@ int commit_runs(PageBitmap& page, const RunBuilder& runs);
 template <class WhiteRow>
 int rebuild_runs(PageBitmap& page, WhiteRow&& white_row) {
     if (page.width > RUN_MAX) return ERR_PARAMETER;
+    RunsBuilder b;
+    if (int rc = runs_begin(&b, page.width, page.height, (size_t)page.height * 16)) return rc;
     try {
         SourceRows src(page);
-        RunBuilder runs;
         std::vector<uint8_t> white((size_t)page.width);
+        std::vector<int> runs;
         for (int32_t y = 0; y < page.height; ++y) {
             white_row(y, src.row(y), white.data());
-            runs.add_row(white.data(), page.width);
+            if (int rc = add_white_row(&b, white.data(), runs)) {
+                runs_abort(&b);
+                return rc;
+            }
         }
-        return commit_runs(page, runs);
     } catch (const std::bad_alloc&) {
+        runs_abort(&b);
         return ERR_MEMORY;
     }
+    return commit_runs(page, &b);
 }
 
 // The conversions, one per kind; each takes the page, the target depth and the method.

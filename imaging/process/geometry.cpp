@@ -8,7 +8,7 @@
 #include "base/checked_math.h"
 #include "process/operations.h"
 #include "process/process.h"
-#include "process/run_rows.h"
+#include "codecs/run_form.h"
 
 int tone_operation(PageBitmap* page, int operation);
 int change_depth_operation(PageBitmap* page, int depth, int method);
@@ -77,7 +77,7 @@ int turn_runs(PageBitmap* page) {
     if (band_rows == 0) band_rows = 1;
     std::vector<std::vector<int>> in_rows((size_t)old_h), out_rows((size_t)old_w);
     for (int32_t i = 0; i < old_h; ++i)
-        if (!runs_row_parse(*page, i, in_rows[(size_t)i])) return ERR_PARAMETER;
+        if (!run_row_lengths(*page, i, in_rows[(size_t)i])) return ERR_PARAMETER;
     std::vector<uint8_t> band;
     try {
         band.resize(std::min(band_rows, (size_t)old_w) * band_pitch + 8);  // 8: word reads past the end
@@ -104,12 +104,11 @@ int turn_runs(PageBitmap* page) {
             }
         }
         for (int32_t c = band_start; c < band_end; ++c) {
-            runs_from_packed_row(band.data() + (size_t)(c - band_start) * band_pitch, old_h, true, runs);
-            runs_normalize(runs);
+            runs_measure_packed(band.data() + (size_t)(c - band_start) * band_pitch, band_pitch, old_h, true, runs);
             out_rows[(size_t)c] = runs;
         }
     }
-    const int status = runs_page_replace(page, out_rows);
+    const int status = runs_page_replace(page, out_rows, old_h);
     if (status != IMG_OK) return status;  // dimensions unchanged
     page->width = old_h;
     page->height = old_w;
@@ -131,7 +130,7 @@ int mirror(PageBitmap* page) {
         std::vector<std::vector<int>> rows((size_t)page->height);
         for (int32_t y = 0; y < page->height; ++y) {
             std::vector<int>& runs = rows[(size_t)y];
-            if (!runs_row_parse(*page, y, runs)) return ERR_PARAMETER;
+            if (!run_row_lengths(*page, y, runs)) return ERR_PARAMETER;
             int covered = 0;
             for (int r : runs) covered += r;
             if (covered < page->width) {  // the row's unwritten end is white
@@ -140,9 +139,8 @@ int mirror(PageBitmap* page) {
             }
             std::reverse(runs.begin(), runs.end());
             if (runs.size() % 2 == 0) runs.insert(runs.begin(), 0);  // keep the first run white
-            runs_normalize(runs);
         }
-        return runs_page_replace(page, rows);
+        return runs_page_replace(page, rows, page->width);
     }
     if (!is_pixel_page(page)) return ERR_PARAMETER;
     const int bpp = page->bits_per_pixel;
@@ -188,11 +186,10 @@ int double_rows(PageBitmap* page) {
     if (page->height > INT32_MAX / 2) return ERR_MEMORY;
     std::vector<std::vector<int>> rows((size_t)page->height * 2);
     for (int32_t y = 0; y < page->height; ++y) {
-        if (!runs_row_parse(*page, y, rows[2 * (size_t)y])) return ERR_PARAMETER;
-        runs_normalize(rows[2 * (size_t)y]);
+        if (!run_row_lengths(*page, y, rows[2 * (size_t)y])) return ERR_PARAMETER;
         rows[2 * (size_t)y + 1] = rows[2 * (size_t)y];
     }
-    const int status = runs_page_replace(page, rows);
+    const int status = runs_page_replace(page, rows, page->width);
     if (status == IMG_OK) {
         page->x_dpi = 204;
         page->y_dpi = 196;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/records.h"
+#include "codecs/run_form.h"
 #include "process/operations.h"
 #include "process/process.h"
 

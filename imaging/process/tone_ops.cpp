@@ -5,7 +5,7 @@
 
 #include "process/operations.h"
 #include "process/process.h"
-#include "process/run_rows.h"
+#include "codecs/run_form.h"
 
 namespace {
 
@@ -23,26 +23,11 @@ void fill_grey_palette(uint8_t* palette) {
     for (int i = 0; i < 256; ++i) std::memset(palette + 3 * i, i, 3);
 }
 
-int invert_runs(PageBitmap* page) {
-    std::vector<std::vector<int>> rows((size_t)page->height);
-    for (int32_t y = 0; y < page->height; ++y) {
-        std::vector<int>& runs = rows[(size_t)y];
-        if (!runs_row_parse(*page, y, runs)) return ERR_PARAMETER;
-        runs_normalize(runs);
-        // Colours swap: put an empty white run in front, or take the empty one away.
-        if (!runs.empty() && runs[0] == 0)
-            runs.erase(runs.begin());
-        else
-            runs.insert(runs.begin(), 0);
-    }
-    return runs_page_replace(page, rows);
-}
-
 int invert(PageBitmap* page) {
     const int bpp = page->bits_per_pixel;
     if (bpp == 1) {
         if (page->compression != COMP_RUNS) return ERR_PARAMETER;
-        return invert_runs(page);
+        return runs_invert_page(page);
     }
     if (!is_pixel_page(page)) return ERR_PARAMETER;
     if (bpp == 4 || bpp == 8) {

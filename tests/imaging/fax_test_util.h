@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "imaging.h"
 
 namespace faxtest {

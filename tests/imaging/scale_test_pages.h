@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "imaging/imaging.h"
 
 using BitMatrix = std::vector<std::vector<uint8_t>>;  // [row][column], 1 = white

@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 
+#include "codecs/run_form.h"
 #include "imaging.h"
 #include "test_support.h"
 

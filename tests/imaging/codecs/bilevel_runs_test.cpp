@@ -5,14 +5,16 @@
 #include <random>
 
 #include "codecs/bilevel_runs.h"
+#include "codecs/run_form.h"
 #include "read_page_test_util.h"
 
 namespace {
 
 
 std::vector<uint8_t> row_runs(const PageBitmap& runs, int32_t y) {
-    size_t avail = 0;
-    const uint8_t* r = runs_row(&runs, y, &avail);
+    const RunRow row = run_row(runs, y);
+    const uint8_t* r = row.bytes;
+    const size_t avail = row.avail;
     std::vector<uint8_t> out;
     // Collect pairs up to the one whose black run is 0.
     for (size_t pos = 0; r && pos < avail;) {

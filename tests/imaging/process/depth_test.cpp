@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "scale_test_pages.h"
 
 namespace {

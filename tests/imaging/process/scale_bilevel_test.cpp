@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "codecs/run_form.h"
 #include "process/scale_runs.h"
 #include "scale_test_pages.h"
 
