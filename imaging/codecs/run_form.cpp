@@ -295,7 +295,7 @@ int runs_invert_page(PageBitmap* page) {
             return rc;
         }
     }
-    if (page->ownership == OWN_ALLOCATED) mem_free(page->data);
+    if (page_owns_data(*page)) mem_free(page->data);
     return runs_finish(&b, page);
 }
 
@@ -310,7 +310,7 @@ int runs_page_replace(PageBitmap* page, const std::vector<std::vector<int>>& row
             return rc;
         }
     }
-    if (page->data && page->ownership != OWN_BORROWED) mem_free(page->data);
+    if (page->data && page_owns_data(*page)) mem_free(page->data);
     PageBitmap built = *page;
     runs_finish(&b, &built);
     page->data = built.data;

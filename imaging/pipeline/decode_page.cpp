@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "base/checked_math.h"
-#include "codecs/bilevel_runs.h"
+#include "codecs/run_form.h"
 #include "imaging.h"
 
 namespace {
