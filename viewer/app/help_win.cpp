@@ -4,39 +4,35 @@
 
 #include <tchar.h>
 
-#include "app/app_win.h"
 #include "app/help_topics.h"
 #include "common/win_text_win.h"
 
 namespace {
 
-using HtmlHelpFn = HWND(WINAPI*)(HWND, const TCHAR*, UINT, DWORD_PTR);
-
 constexpr UINT kDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
 constexpr UINT kDisplayIndex = 0x0002;  // HH_DISPLAY_INDEX
 
-HtmlHelpFn g_html_help = nullptr;
-
 }  // namespace
 
-void load_help_library() {
+void load_help_library(Help& help) {
     HMODULE library = LoadLibrary(TEXT("HHCTRL.OCX"));
     if (reinterpret_cast<UINT_PTR>(library) <= 32) return;
     const WORD ordinal = sizeof(TCHAR) == 1 ? 14 : 15;
-    g_html_help = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
+    help.html_help = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(library, MAKEINTRESOURCEA(ordinal))));
 }
 
-void show_help(HWND owner, int topic) {
-    if (!g_html_help) return;
-    TCHAR file[MAX_PATH + 16];
-    wsprintf(file, TEXT("%sglimra.chm"), g_app.program_dir);
+void set_help_file(Help& help, const TCHAR* program_dir) { wsprintf(help.file, TEXT("%sglimra.chm"), program_dir); }
+
+void show_help(const Help& help, HWND owner, int topic) {
+    if (!help.html_help) return;
+    const TCHAR* file = help.file;
     if (topic == kHelpIndexTopic) {
-        g_html_help(owner, file, kDisplayIndex, 0);
+        help.html_help(owner, file, kDisplayIndex, 0);
         return;
     }
     const char* page = help_topic_page(topic);
     if (!page) return;
     TCHAR page_text[64];
     to_tchar(page, page_text);
-    g_html_help(owner, file, kDisplayTopic, reinterpret_cast<DWORD_PTR>(page_text));
+    help.html_help(owner, file, kDisplayTopic, reinterpret_cast<DWORD_PTR>(page_text));
 }

@@ -8,9 +8,11 @@
 #include <tchar.h>
 
 #include <cstring>
+#include <memory>
 
 #include "resource_ids.h"
-#include "app/app_win.h"
+#include "app/main_window_win.h"
+#include "app/main_window_win.h"
 #include "files/file_list_state_win.h"
 #include "view/zoom_window_win.h"
 #include "app/help_win.h"
@@ -18,19 +20,17 @@
 #include "app/startup_rules.h"
 #include "common/win_text_win.h"
 
-App g_app;
-
 namespace {
 
 constexpr UINT kHandOverMessage = 6000;
 
-void read_display() {
+void read_display(App& app) {
     HDC screen = GetDC(nullptr);
-    g_app.display = DisplayInfo{GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL),
+    app.display = DisplayInfo{GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL),
                                 GetSystemMetrics(SM_CXSCREEN)};
     ReleaseDC(nullptr, screen);
-    g_app.screen_width = GetSystemMetrics(SM_CXSCREEN);
-    g_app.screen_height = GetSystemMetrics(SM_CYSCREEN);
+    app.screen_width = GetSystemMetrics(SM_CXSCREEN);
+    app.screen_height = GetSystemMetrics(SM_CYSCREEN);
 }
 
 void init_common_controls() {
@@ -38,24 +38,24 @@ void init_common_controls() {
     InitCommonControlsEx(&controls);
 }
 
-void load_app_settings() {
-    load_settings(g_app.settings, g_app.display);
-    if (!g_app.settings.flags.ThumbsEnabled) g_app.settings.flags.ComboView = false;
+void load_app_settings(App& app) {
+    load_settings(app.settings, app.display);
+    if (!app.settings.flags.ThumbsEnabled) app.settings.flags.ComboView = false;
 }
 
-void enter_glimra_mode() {
-    g_app.glimra_mode = true;
-    g_app.settings.flags.ThumbsEnabled = false;
-    g_app.settings.flags.ComboView = false;
+void enter_glimra_mode(App& app) {
+    app.glimra_mode = true;
+    app.settings.flags.ThumbsEnabled = false;
+    app.settings.flags.ComboView = false;
 }
 
-void set_program_dir() {
+void set_program_dir(App& app) {
     TCHAR path[MAX_PATH] = {};
     GetModuleFileName(nullptr, path, MAX_PATH);
     TCHAR* last = _tcsrchr(path, TEXT('\\'));
     if (last) last[1] = 0;
     else path[0] = 0;
-    lstrcpyn(g_app.program_dir, path, MAX_PATH);
+    lstrcpyn(app.program_dir, path, MAX_PATH);
 }
 
 // A running instance in Glimra mode takes over the command line: it is written to
@@ -122,35 +122,35 @@ HFONT create_label_font() {
     return CreateFontIndirect(&font);
 }
 
-void run_message_loop(MSG* msg) {
+void run_message_loop(const App& app, HWND main, MSG* msg) {
     while (GetMessage(msg, nullptr, 0, 0) > 0) {
-        if (g_app.main_window && g_app.accelerators && TranslateAccelerator(g_app.main_window, g_app.accelerators, msg))
+        if (main && app.accelerators && TranslateAccelerator(main, app.accelerators, msg))
             continue;
         TranslateMessage(msg);
         DispatchMessage(msg);
     }
 }
 
-void shut_down() {
-    g_app.animating = false;
-    g_app.movie_playing = false;
-    release_mail_interface();
-    stop_worker();
-    if (g_app.label_font) DeleteObject(g_app.label_font);
-    if (g_app.thumb_label_font) DeleteObject(g_app.thumb_label_font);
-    g_app.label_font = g_app.thumb_label_font = nullptr;
-    release_current_image();
+void shut_down(App& app) {
+    app.flags.animating = false;
+    app.flags.movie_playing = false;
+    release_mail_interface(app.services);
+    stop_worker(app.worker);
+    if (app.label_font) DeleteObject(app.label_font);
+    if (app.thumb_label_font) DeleteObject(app.thumb_label_font);
+    app.label_font = app.thumb_label_font = nullptr;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line_in, int show) {
     SetErrorMode(SEM_FAILCRITICALERRORS);
-    g_app.instance = instance;
+    App app;  // the one App of the process; the main window holds it
+    app.instance = instance;
     ensure_settings_key();
-    g_app.accelerators = LoadAccelerators(instance, TEXT("ACCEL1"));
-    load_help_library();
-    g_app.mail_available = mail_interface_available();
+    app.accelerators = LoadAccelerators(instance, TEXT("ACCEL1"));
+    load_help_library(app.help);
+    app.mail_available = mail_interface_available(app.services);
 
     // The whole command line is one path, quotes included.
     char command_line[256] = {};
@@ -158,46 +158,50 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line_in, int sho
     if (hand_over(command_line)) return 0;
 
     if (!register_window_classes(instance)) return 0;
-    read_display();
+    read_display(app);
     init_common_controls();
     HMENU context = LoadMenu(instance, MAKEINTRESOURCE(IDM_CONTEXT));
-    g_app.context_menu = context ? GetSubMenu(context, 0) : nullptr;
-    load_app_settings();
+    app.context_menu = context ? GetSubMenu(context, 0) : nullptr;
+    load_app_settings(app);
 
     bool slideshow = false;
     if (command_line[0]) {
         upper_case_in_place(command_line);
         slideshow = is_slideshow_path(command_line);
-        enter_glimra_mode();
+        enter_glimra_mode(app);
     } else {
-        show_splash(instance);
+        show_splash(app);
     }
 
-    g_app.label_font = create_label_font();
-    recreate_thumb_label_font();
-    HWND main = create_main_window(instance);
+    app.label_font = create_label_font();
+    recreate_thumb_label_font(app);
+    // The main window's state, kept until the run ends (it is large: on the heap).
+    const std::unique_ptr<MainWindow> state = std::make_unique<MainWindow>(app);
+    MainWindow& w = *state;
+    HWND main = create_main_window(w);
     if (!main) return 0;
-    set_program_dir();
-    restart_animation_timer();
+    set_program_dir(app);
+    set_help_file(app.help, app.program_dir);
+    restart_animation_timer(w);
     ShowWindow(main, show);
     UpdateWindow(main);
     InvalidateRect(main, nullptr, FALSE);
     SetForegroundWindow(main);
 
     if (command_line[0] && !slideshow) {
-        to_tchar(command_line, g_app.current_path);
-        g_app.page_index = 0;
-        open_current_file(true);
+        to_tchar(command_line, w.doc.current_path);
+        w.doc.page_index = 0;
+        open_current_file(w, true);
     }
-    start_worker();
-    scan_current_directory_at_startup();
-    if (!g_app.glimra_mode) post_worker(40035);
+    start_worker(app.worker, &app.flags, main);
+    scan_current_directory_at_startup(w);
+    if (!app.glimra_mode) post_worker(app.worker, CMD_TOGGLE_THUMBNAIL_VIEW);
     // A slideshow file whose slides cannot be loaded plays the program directory.
-    if (slideshow) PostMessage(main, WM_COMMAND, g_app.slide_count ? 40098 : 40056, 0);
+    if (slideshow) PostMessage(main, WM_COMMAND, w.doc.slide_count ? CMD_START_CUSTOM_SLIDESHOW : CMD_SLIDE_SHOW, 0);
 
     MSG msg = {};
-    run_message_loop(&msg);
-    shut_down();
+    run_message_loop(app, main, &msg);
+    shut_down(app);
     SetErrorMode(0);
     return (int)msg.wParam;
 }

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "view/image_view_win.h"
 #include "imaging.h"
 #include "app/startup_rules.h"
@@ -14,29 +14,29 @@
 
 namespace {
 
-int decode_options(const PageBitmap& stored, bool compositing) {
-    const OptionFlags& f = g_app.settings.flags;
+int decode_options(MainWindow& w, const PageBitmap& stored, bool compositing) {
+    const OptionFlags& f = w.app.settings.flags;
     if (stored.bits_per_pixel == 1) return f.IgnoreErrors ? JPEG_ACCEPT_DAMAGED : 0;
     DecodeInputs in{};
     in.compositing = compositing;
     in.optimize_jpeg_size = f.OptimizeJpegSize;
-    in.jpeg_size = g_app.settings.jpeg_size;
+    in.jpeg_size = w.app.settings.jpeg_size;
     in.page_width = stored.width;
-    in.screen_width = g_app.screen_width;
+    in.screen_width = w.app.screen_width;
     in.load_16bpp = f.Load16Bpp;
-    in.is_avi = g_app.file.format == FMT_AVI;
+    in.is_avi = w.doc.file.format == FMT_AVI;
     in.ignore_errors = f.IgnoreErrors;
     return decode_flags(in);
 }
 
 // Decodes `stored` into `result`: run-length form for bilevel pages, plain rows for
 // the others. A JFIF page that runs out of memory is tried once more at half size.
-int decode_stored(const PageBitmap& stored, PageBitmap* result, bool compositing) {
-    const int options = decode_options(stored, compositing) & ~JPEG_INTO_BUFFER;
+int decode_stored(MainWindow& w, const PageBitmap& stored, PageBitmap* result, bool compositing) {
+    const int options = decode_options(w, stored, compositing) & ~JPEG_INTO_BUFFER;
     *result = PageBitmap{};
     result->compression = stored.bits_per_pixel == 1 ? COMP_RUNS : COMP_NONE;
     int rc = convert_page(&stored, result, options);
-    if (rc == ERR_MEMORY && g_app.file.format == FMT_JFIF) {
+    if (rc == ERR_MEMORY && w.doc.file.format == FMT_JFIF) {
         *result = PageBitmap{};
         result->compression = COMP_NONE;
         rc = convert_page(&stored, result, options | JPEG_HALF);
@@ -52,12 +52,12 @@ void release_decoded(PageBitmap* decoded, const PageBitmap& stored) {
     release_page(decoded);
 }
 
-int finish_page(PageBitmap* page) {
+int finish_page(MainWindow& w, PageBitmap* page) {
     if (page->layout & LAYOUT_BOTTOM_UP) {
         if (int rc = image_operation(page, OP_FLIP, 0, 0)) return rc;
         page->layout = uint8_t((page->layout & ~LAYOUT_BOTTOM_UP) | LAYOUT_TOP_DOWN);
     }
-    if (g_app.settings.flags.FaxCorrect &&
+    if (w.app.settings.flags.FaxCorrect &&
         needs_fax_doubling(page->bits_per_pixel, page->x_dpi, page->y_dpi, page->width, page->height))
         return image_operation(page, OP_DOUBLE_ROWS, 0, 0);
     return IMG_OK;
@@ -65,9 +65,9 @@ int finish_page(PageBitmap* page) {
 
 // Draws a decoded GIF frame onto the current page (a fresh canvas on frame 0 or
 // when the current page is not a canvas of the same depth).
-int compose_gif_frame(PageBitmap* frame) {
-    PageBitmap& base = g_app.page;
-    if (g_app.page_index == 0 || !base.data || base.bits_per_pixel != frame->bits_per_pixel ||
+int compose_gif_frame(MainWindow& w, PageBitmap* frame) {
+    PageBitmap& base = w.doc.page;
+    if (w.doc.page_index == 0 || !base.data || base.bits_per_pixel != frame->bits_per_pixel ||
         base.compression != COMP_NONE) {
         PageBitmap canvas{};
         if (int rc = make_frame_screen(*frame, &canvas)) return rc;
@@ -78,52 +78,52 @@ int compose_gif_frame(PageBitmap* frame) {
     return compose_frame(&base, frame);
 }
 
-bool is_animated_gif() { return g_app.file.format == FMT_GIF && g_app.file.page_count > 1; }
+bool is_animated_gif(MainWindow& w) { return w.doc.file.format == FMT_GIF && w.doc.file.page_count > 1; }
 
-bool composes_frames(const PageBitmap& page) { return is_animated_gif() && page.bits_per_pixel > 1; }
+bool composes_frames(MainWindow& w, const PageBitmap& page) { return is_animated_gif(w) && page.bits_per_pixel > 1; }
 
-void read_failed() {
-    release_page(&g_app.page);
-    g_app.page = PageBitmap{};
-    g_app.animating = false;
+void read_failed(MainWindow& w) {
+    release_page(&w.doc.page);
+    w.doc.page = PageBitmap{};
+    w.app.flags.animating = false;
 }
 
 }  // namespace
 
-int read_current_page(bool compositing) {
-    g_app.selection = RECT{};
+int read_current_page(MainWindow& w, bool compositing) {
+    w.doc.selection = RECT{};
     HCURSOR old_cursor = compositing ? nullptr : SetCursor(LoadCursor(nullptr, IDC_WAIT));
     PageBitmap stored{}, decoded{};
-    int rc = read_page(&g_app.file, &stored, g_app.page_index);
-    if (rc == IMG_OK) rc = decode_stored(stored, &decoded, compositing);
-    if (rc == IMG_OK) rc = finish_page(&decoded);
-    if (rc == IMG_OK && composes_frames(decoded)) {
-        rc = compose_gif_frame(&decoded);
+    int rc = read_page(&w.doc.file, &stored, w.doc.page_index);
+    if (rc == IMG_OK) rc = decode_stored(w, stored, &decoded, compositing);
+    if (rc == IMG_OK) rc = finish_page(w, &decoded);
+    if (rc == IMG_OK && composes_frames(w, decoded)) {
+        rc = compose_gif_frame(w, &decoded);
         release_decoded(&decoded, stored);
     } else if (rc == IMG_OK) {
-        release_page(&g_app.page);
-        g_app.page = decoded;
-        if (g_app.page.palette == stored.palette) stored.palette = nullptr;
+        release_page(&w.doc.page);
+        w.doc.page = decoded;
+        if (w.doc.page.palette == stored.palette) stored.palette = nullptr;
     } else if (decoded.data) {
         release_decoded(&decoded, stored);
     }
     release_page(&stored);
     if (old_cursor) SetCursor(old_cursor);
     if (rc != IMG_OK) {
-        read_failed();
+        read_failed(w);
         return rc;
     }
-    const Settings& s = g_app.settings;
-    g_app.view_rotation = auto_rotation(g_app.view_rotation, s.flags.AutoRotate, g_app.page.width, g_app.page.height,
-                                        g_app.screen_width, g_app.screen_height, s.rotate_dir);
+    const Settings& s = w.app.settings;
+    w.doc.view_rotation = auto_rotation(w.doc.view_rotation, s.flags.AutoRotate, w.doc.page.width, w.doc.page.height,
+                                        w.app.screen_width, w.app.screen_height, s.rotate_dir);
     return IMG_OK;
 }
 
-void release_current_image() {
-    release_page(&g_app.page);
-    g_app.page = PageBitmap{};
-    close_file_info(&g_app.file);
-    g_app.file = ImageFileInfo{};
+void release_current_image(MainWindow& w) {
+    release_page(&w.doc.page);
+    w.doc.page = PageBitmap{};
+    close_file_info(&w.doc.file);
+    w.doc.file = ImageFileInfo{};
 }
 
 int message_box(HWND owner, UINT text_id, UINT caption_id, UINT style) {
@@ -137,61 +137,61 @@ void show_library_error(HWND owner, int code, UINT caption_id) {
     message_box(owner, error_string_id(code), caption_id, MB_OK | MB_ICONERROR);
 }
 
-void show_file_error(int code) {
+void show_file_error(MainWindow& w, int code) {
     char path[256], name[128];
-    from_tchar(g_app.current_path, path);
+    from_tchar(w.doc.current_path, path);
     file_name_part(path, name, sizeof name);
     TCHAR text[512], caption[128];
     load_text(error_string_id(code), text, 512);
     to_tchar(name, caption);
-    MessageBox(g_app.main_window, text, caption, MB_OK | MB_ICONERROR);
+    MessageBox(w.hwnd, text, caption, MB_OK | MB_ICONERROR);
 }
 
 namespace {
 
-bool file_index_valid() { return g_app.file_index >= 0 && g_app.file_index < g_app.file_count && g_app.file_index < 4096; }
+bool file_index_valid(MainWindow& w) { return w.doc.file_index >= 0 && w.doc.file_index < w.doc.file_count && w.doc.file_index < 4096; }
 
 }  // namespace
 
-int remembered_file_rotation() { return file_index_valid() ? g_app.rotations[g_app.file_index] : 0; }
+int remembered_file_rotation(MainWindow& w) { return file_index_valid(w) ? w.doc.rotations[w.doc.file_index] : 0; }
 
-void remember_file_rotation() {
-    if (file_index_valid()) g_app.rotations[g_app.file_index] = (int16_t)g_app.view_rotation;
+void remember_file_rotation(MainWindow& w) {
+    if (file_index_valid(w)) w.doc.rotations[w.doc.file_index] = (int16_t)w.doc.view_rotation;
 }
 
-int open_current_file(bool messages) {
-    release_current_image();
+int open_current_file(MainWindow& w, bool messages) {
+    release_current_image(w);
     char path[256];
-    from_tchar(g_app.current_path, path);
-    int rc = identify_file(path, &g_app.file, 0);
+    from_tchar(w.doc.current_path, path);
+    int rc = identify_file(path, &w.doc.file, 0);
     if (rc == IMG_OK) {
-        g_app.view_rotation = remembered_file_rotation();
-        rc = read_current_page(is_animated_gif());
+        w.doc.view_rotation = remembered_file_rotation(w);
+        rc = read_current_page(w, is_animated_gif(w));
         if (rc != IMG_OK) {
-            close_file_info(&g_app.file);
-            g_app.file = ImageFileInfo{};
+            close_file_info(&w.doc.file);
+            w.doc.file = ImageFileInfo{};
         }
     } else {
-        g_app.file = ImageFileInfo{};
+        w.doc.file = ImageFileInfo{};
     }
     if (rc != IMG_OK) {
-        if (messages) show_file_error(rc);
-        view_clear();
-        show_movie_controls(false);
+        if (messages) show_file_error(w, rc);
+        view_clear(w);
+        show_movie_controls(w, false);
         return rc;
     }
-    if (g_app.main_window) {
-        view_show_new_page(true);
-        SetForegroundWindow(g_app.main_window);
+    if (w.hwnd) {
+        view_show_new_page(w, true);
+        SetForegroundWindow(w.hwnd);
     }
     // Single-page files are closed at once; the record keeps its format and count.
-    if (g_app.file.page_count == 1) {
-        const ImageFileInfo kept = g_app.file;
-        close_file_info(&g_app.file);
-        g_app.file = ImageFileInfo{};
-        g_app.file.format = kept.format;
-        g_app.file.page_count = 1;
+    if (w.doc.file.page_count == 1) {
+        const ImageFileInfo kept = w.doc.file;
+        close_file_info(&w.doc.file);
+        w.doc.file = ImageFileInfo{};
+        w.doc.file.format = kept.format;
+        w.doc.file.page_count = 1;
     }
-    show_movie_controls(g_app.file.format == FMT_AVI || g_app.file.format == FMT_QUICKTIME);
+    show_movie_controls(w, w.doc.file.format == FMT_AVI || w.doc.file.format == FMT_QUICKTIME);
     return IMG_OK;
 }

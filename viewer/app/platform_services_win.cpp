@@ -5,15 +5,12 @@
 
 #include <cstdio>
 
-#include "app/app_win.h"
+#include "app/platform_services_win.h"
 #include "common/win_text_win.h"
 
 namespace {
 
-HMODULE g_mail = nullptr;
-
-// TWAIN source manager entry (DSM_Entry) and the few codes used here.
-using DsmEntry = UINT16(WINAPI*)(void*, void*, UINT32, UINT16, UINT16, void*);
+// The few TWAIN codes used here.
 constexpr UINT32 kDgControl = 1;
 constexpr UINT16 kDatParent = 4, kDatIdentity = 3;
 constexpr UINT16 kMsgOpenDsm = 0x0301, kMsgCloseDsm = 0x0302, kMsgUserSelect = 0x0403;
@@ -32,15 +29,12 @@ struct TwIdentity {
 };
 #pragma pack(pop)
 
-HMODULE g_twain = nullptr;
-DsmEntry g_dsm = nullptr;
-
-bool load_twain() {
-    if (g_dsm) return true;
-    if (!g_twain) g_twain = LoadLibrary(TEXT("TWAIN_32.DLL"));
-    if (!g_twain) return false;
-    g_dsm = reinterpret_cast<DsmEntry>(reinterpret_cast<void*>(GetProcAddress(g_twain, "DSM_Entry")));
-    return g_dsm != nullptr;
+bool load_twain(PlatformServices& services) {
+    if (services.dsm) return true;
+    if (!services.twain) services.twain = LoadLibrary(TEXT("TWAIN_32.DLL"));
+    if (!services.twain) return false;
+    services.dsm = reinterpret_cast<DsmEntry>(reinterpret_cast<void*>(GetProcAddress(services.twain, "DSM_Entry")));
+    return services.dsm != nullptr;
 }
 
 TwIdentity app_identity() {
@@ -77,33 +71,33 @@ INT_PTR CALLBACK about_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 // Mail can be sent when the simple mail interface loads and offers MAPISendMail.
-bool mail_interface_available() {
-    if (!g_mail) g_mail = LoadLibrary(TEXT("MAPI32.DLL"));
-    return g_mail && GetProcAddress(g_mail, "MAPISendMail") != nullptr;
+bool mail_interface_available(PlatformServices& services) {
+    if (!services.mail) services.mail = LoadLibrary(TEXT("MAPI32.DLL"));
+    return services.mail && GetProcAddress(services.mail, "MAPISendMail") != nullptr;
 }
 
-void release_mail_interface() {
-    if (g_mail) FreeLibrary(g_mail);
-    g_mail = nullptr;
+void release_mail_interface(PlatformServices& services) {
+    if (services.mail) FreeLibrary(services.mail);
+    services.mail = nullptr;
 }
 
 // The source manager's own chooser; without a source manager nothing happens.
-void twain_select_source(HWND owner) {
-    if (!load_twain()) return;
+void twain_select_source(PlatformServices& services, HWND owner) {
+    if (!load_twain(services)) return;
     TwIdentity app = app_identity(), source = {};
     HWND parent = owner;
-    if (g_dsm(&app, nullptr, kDgControl, kDatParent, kMsgOpenDsm, &parent) != 0) return;
-    g_dsm(&app, nullptr, kDgControl, kDatIdentity, kMsgUserSelect, &source);
-    g_dsm(&app, nullptr, kDgControl, kDatParent, kMsgCloseDsm, &parent);
+    if (services.dsm(&app, nullptr, kDgControl, kDatParent, kMsgOpenDsm, &parent) != 0) return;
+    services.dsm(&app, nullptr, kDgControl, kDatIdentity, kMsgUserSelect, &source);
+    services.dsm(&app, nullptr, kDgControl, kDatParent, kMsgCloseDsm, &parent);
 }
 
 // Acquisition needs the source manager; the image transfer lands with pasting.
-void twain_acquire(HWND owner) {
-    if (!load_twain()) return;
+void twain_acquire(PlatformServices& services, HWND owner) {
+    if (!load_twain(services)) return;
     MessageBeep(0);
     (void)owner;
 }
 
-void show_about(HWND owner) {
-    DialogBox(g_app.instance, MAKEINTRESOURCE(103), owner, about_proc);
+void show_about(HINSTANCE instance, HWND owner) {
+    DialogBox(instance, MAKEINTRESOURCE(103), owner, about_proc);
 }

@@ -2,7 +2,7 @@
 // the "STARTUP" bitmap until the left mouse button is pressed or three seconds pass.
 #include <windows.h>
 
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 
 namespace {
 
@@ -10,14 +10,15 @@ const TCHAR kSplashClass[] = TEXT("GLSTARTUPCLASS");
 constexpr int kWidth = 240, kHeight = 320;
 constexpr int kPollMs = 10, kPolls = 300;
 
-HBITMAP g_bitmap = nullptr;
+// The splash's bitmap is attached to its window.
+HBITMAP bitmap_of(HWND hwnd) { return reinterpret_cast<HBITMAP>(GetWindowLongPtr(hwnd, GWLP_USERDATA)); }
 
 void paint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    if (g_bitmap) {
+    if (HBITMAP bitmap = bitmap_of(hwnd)) {
         HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, g_bitmap);
+        HGDIOBJ old = SelectObject(mem, bitmap);
         BitBlt(dc, 0, 0, kWidth, kHeight, mem, 0, 0, SRCCOPY);
         SelectObject(mem, old);
         DeleteDC(mem);
@@ -27,11 +28,15 @@ void paint(HWND hwnd) {
 
 LRESULT CALLBACK splash_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: g_bitmap = LoadBitmap(g_app.instance, TEXT("STARTUP")); return 0;
+    case WM_CREATE: {
+        HINSTANCE instance = reinterpret_cast<const CREATESTRUCT*>(lp)->hInstance;
+        SetWindowLongPtr(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(LoadBitmap(instance, TEXT("STARTUP"))));
+        return 0;
+    }
     case WM_PAINT: paint(hwnd); return 0;
     case WM_DESTROY:
-        if (g_bitmap) DeleteObject(g_bitmap);
-        g_bitmap = nullptr;
+        if (HBITMAP bitmap = bitmap_of(hwnd)) DeleteObject(bitmap);
+        SetWindowLongPtr(hwnd, GWLP_USERDATA, 0);
         return 0;
     default: return DefWindowProc(hwnd, msg, wp, lp);
     }
@@ -57,8 +62,9 @@ bool register_splash_class(HINSTANCE instance) {
     return RegisterClass(&wc) != 0;
 }
 
-void show_splash(HINSTANCE instance) {
-    const int x = (g_app.screen_width - kWidth) / 2, y = (g_app.screen_height - kHeight) / 2;
+void show_splash(const App& app) {
+    HINSTANCE instance = app.instance;
+    const int x = (app.screen_width - kWidth) / 2, y = (app.screen_height - kHeight) / 2;
     HWND splash = CreateWindowEx(WS_EX_TOPMOST, kSplashClass, TEXT("Glimra"), WS_POPUP | WS_VISIBLE, x, y, kWidth,
                                  kHeight, nullptr, nullptr, instance, nullptr);
     if (!splash) return;

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstring>
 
+#include "resource_ids.h"
+
 void upper_case_in_place(char* text) {
     for (; *text; ++text)
         if (*text >= 'a' && *text <= 'z') *text = char(*text - 'a' + 'A');
@@ -26,7 +28,7 @@ void file_name_part(const char* path, char* out, size_t size) {
 }
 
 int error_string_id(int code) {
-    return code <= -1 && code >= -10 ? 5000 - code : 5003;
+    return code <= -1 && code >= -10 ? IDS_ERROR_BASE - code : IDS_ERROR_IO;
 }
 
 namespace {
@@ -75,15 +77,15 @@ struct TagRule {
 };
 
 constexpr TagRule kTagRules[] = {
-    {40099, 0xE5, 0x01},  // copy
-    {40100, 0xF6, 0x02},  // conversion
-    {40101, 0xF7, 0x04},  // resize
-    {40102, 0x97, 0x20},  // rotate 90
-    {40103, 0x97, 0x40},  // rotate 180
-    {40104, 0x97, 0x60},  // rotate 270
-    {40120, 0xF6, 0x10},  // crop
-    {40105, 0x00, 0x08},  // delete drops every other tag
-    {40109, 0x00, 0x00},  // remove tags
+    {CMD_TAG_FOR_COPY, 0xE5, 0x01},  // copy
+    {CMD_TAG_FOR_CONVERSION, 0xF6, 0x02},  // conversion
+    {CMD_TAG_FOR_RESIZE, 0xF7, 0x04},  // resize
+    {CMD_TAG_FOR_ROTATE_90, 0x97, 0x20},  // rotate 90
+    {CMD_TAG_FOR_ROTATE_180, 0x97, 0x40},  // rotate 180
+    {CMD_TAG_FOR_ROTATE_270, 0x97, 0x60},  // rotate 270
+    {CMD_TAG_FOR_CROP, 0xF6, 0x10},  // crop
+    {CMD_TAG_FOR_DELETE, 0x00, 0x08},  // delete drops every other tag
+    {CMD_REMOVE_TAGS, 0x00, 0x00},  // remove tags
 };
 
 }  // namespace
@@ -92,29 +94,4 @@ int new_tag_byte(int command, uint8_t byte) {
     for (const TagRule& rule : kTagRules)
         if (rule.command == command) return (byte & rule.keep) | rule.set;
     return -1;
-}
-
-namespace {
-
-// Commands enabled whenever an image is loaded.
-constexpr int kImageCommands[] = {
-    40064, 40006, 40005, 40010, 40009, 40027, 40028, 40015, 40051, 40052, 40090, 40091,
-    40092, 40018, 40019, 40013, 40014, 40042, 40041, 40038, 40016, 40040,
-};
-constexpr int kPageCommands[] = {40021, 40022, 40023};
-constexpr int kCopy = 40058, kRedEye = 40097, kLosslessRotate = 40133, kPaste = 40095;
-
-}  // namespace
-
-std::vector<MenuItemState> menu_item_states(const MenuInputs& in) {
-    std::vector<MenuItemState> states;
-    const bool image = in.image_loaded;
-    for (int id : kImageCommands) states.push_back({id, image});
-    const bool pages = image && in.page_count >= 2;
-    for (int id : kPageCommands) states.push_back({id, pages});
-    states.push_back({kLosslessRotate, image && in.page_count < 2 && in.is_jfif});
-    states.push_back({kCopy, image && in.has_selection});
-    states.push_back({kRedEye, image && in.has_selection && in.bits_per_pixel > 15});
-    states.push_back({kPaste, in.clipboard_has_bitmap});
-    return states;
 }

@@ -1,11 +1,9 @@
 // Pure rules of the viewer's start-up, open flow and commands: the command line, the
-// decode options of a page, fax aspect correction, auto-rotation, tag bytes and the
-// menu state. No Win32 calls, so they are tested natively.
+// decode options of a page, fax aspect correction, auto-rotation and tag bytes. No Win32 calls, so they are tested natively.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 // ---- Command line ----------------------------------------------------------
 // The whole command line is one path, quotes and all; it is upper-cased in place.
@@ -15,8 +13,8 @@ bool is_slideshow_path(const char* upper_path);
 // The file-name part of `path` (after the last '\\', '/' or ':'), at most
 // `size` - 1 characters, always ended. Used as the caption of open failures.
 void file_name_part(const char* path, char* out, size_t size);
-// String-table entry of a library error code (-1 .. -10 give 5001 .. 5010); codes
-// outside that range map to 5003 ("General I/O error") so a message always shows.
+// String-table entry of a library error code (-1 .. -10 give IDS_ERROR_BASE + 1 ..
+// + 10); other codes map to IDS_ERROR_IO ("General I/O error") so a message always shows.
 int error_string_id(int code);
 
 // ---- Page decoding -----------------------------------------------------------
@@ -47,20 +45,3 @@ int auto_rotation(int current, bool auto_rotate, int width, int height, int scre
 // The tag byte after tag command `command` on a file whose byte is `byte`; -1 for a
 // command that is not one of the per-file tag commands.
 int new_tag_byte(int command, uint8_t byte);
-
-// ---- Menu state ----------------------------------------------------------------
-struct MenuInputs {
-    bool image_loaded;
-    bool has_selection;
-    int bits_per_pixel;
-    int page_count;
-    bool is_jfif;
-    bool clipboard_has_bitmap;
-};
-struct MenuItemState {
-    int command;
-    bool enabled;
-};
-// Enabled state of every menu item that depends on the image, the selection, the
-// pages and the clipboard.
-std::vector<MenuItemState> menu_item_states(const MenuInputs& in);

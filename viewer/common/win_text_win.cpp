@@ -3,7 +3,6 @@
 // through the system code page.
 #include "common/win_text_win.h"
 
-#include "app/app_win.h"
 
 void to_tchar(const char* text, TCHAR* out, size_t size) {
     if (size == 0) return;
@@ -29,5 +28,6 @@ void from_tchar(const TCHAR* text, char* out, size_t size) {
 }
 
 void load_text(UINT id, TCHAR* out, int size) {
-    if (!LoadString(g_app.instance, id, out, size)) out[0] = 0;
+    // The strings are the program's own resources.
+    if (!LoadString(GetModuleHandle(nullptr), id, out, size)) out[0] = 0;
 }

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "dialogs/file_dialog_ids.h"
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "files/file_browser_win.h"
 #include "files/file_paths.h"
 #include "common/win_text_win.h"
@@ -15,7 +15,7 @@ constexpr UINT kSortNames[3] = {IDS_COLUMN_NAME, IDS_COLUMN_SIZE, IDS_COLUMN_DAT
 
 void button_text(const Browser& browser, UINT id, TCHAR* text, int size) {
     if (id == IDC_BROWSE_SORT) {
-        const int order = g_app.settings.sort_order;
+        const int order = browser.main->app.settings.sort_order;
         load_text(kSortNames[order >= 0 && order < 3 ? order : 0], text, size);
     } else if (browser.directory.empty()) {
         load_text(IDS_COMPUTER_LEVEL, text, size);
@@ -81,12 +81,12 @@ int choose_path_level(HWND dialog, const Browser& browser) {
     return track_under(dialog, IDC_BROWSE_PATH, menu) - 1;
 }
 
-int choose_sort_order(HWND dialog) {
+int choose_sort_order(HWND dialog, const Browser& browser) {
     HMENU menu = CreatePopupMenu();
     for (int order = 0; order < 3; ++order) {
         TCHAR name[32];
         load_text(kSortNames[order], name, 32);
-        const UINT checked = order == g_app.settings.sort_order ? MF_CHECKED : MF_UNCHECKED;
+        const UINT checked = order == browser.main->app.settings.sort_order ? MF_CHECKED : MF_UNCHECKED;
         AppendMenu(menu, MF_STRING | checked, order + 1, name);
     }
     return track_under(dialog, IDC_BROWSE_SORT, menu) - 1;

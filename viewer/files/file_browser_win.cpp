@@ -7,7 +7,7 @@
 #include <commctrl.h>
 
 #include "dialogs/file_dialog_ids.h"
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "files/file_filters.h"
 #include "files/file_list_state_win.h"
 #include "files/file_paths.h"
@@ -21,9 +21,6 @@ namespace {
 constexpr int kBrowserHelpTopic = 16;
 constexpr int kSizeColumnWidth = 60, kDateColumnWidth = 140;
 constexpr size_t kMaxDirectory = 255;  // what the current directory holds
-
-// The preview check box is remembered for the rest of the run.
-bool g_preview_on = true;
 
 struct BrowserDialog : Browser {
     FilePreview preview;
@@ -116,7 +113,7 @@ void fill_list(HWND dialog, BrowserDialog& b) {
 
 void rescan(HWND dialog, BrowserDialog& b) {
     scan_folders_into(*b.lists, b.directory.c_str());
-    if (b.files) scan_files_into(*b.lists, b.directory.c_str());
+    if (b.files) scan_files_into(*b.main, *b.lists, b.directory.c_str());
     fill_list(dialog, b);
 }
 
@@ -135,8 +132,8 @@ void go_to(HWND dialog, BrowserDialog& b, const std::string& directory) {
 bool needs_file_scan(const BrowserDialog& b) {
     const char* dir = b.directory.c_str();
     if (compare_names(b.lists->files.directory, dir) != 0) return true;
-    return browser_needs_file_scan(dir, current_lists().files.directory, count_entries(dir),
-                                   browser_closing_entry_count());
+    return browser_needs_file_scan(dir, current_lists(*b.main).files.directory, count_entries(dir),
+                                   b.main->files.browser_closing_entry_count);
 }
 
 void show_local_date(HWND dialog, const FileEntry& entry) {
@@ -152,7 +149,7 @@ void show_local_date(HWND dialog, const FileEntry& entry) {
 void show_preview(HWND dialog, BrowserDialog& b, int32_t position) {
     clear_preview(dialog, b);
     const FileList& files = b.lists->files;
-    if (!b.files || !g_preview_on || position < 0 || position >= files.count) return;
+    if (!b.files || !b.main->files.preview_on || position < 0 || position >= files.count) return;
     const FileEntry& entry = file_at(files, position);
     show_local_date(dialog, entry);
     char size[16];
@@ -164,7 +161,7 @@ void show_preview(HWND dialog, BrowserDialog& b, int32_t position) {
     RECT r;
     GetClientRect(box, &r);
     const std::string path = join_path(b.directory.c_str(), entry_name(files, files.order[position]));
-    make_file_preview(path.c_str(), r.right, r.bottom, g_app.settings.flags.IgnoreErrors, &b.preview);
+    make_file_preview(path.c_str(), r.right, r.bottom, b.main->app.settings.flags.IgnoreErrors, &b.preview);
     if (b.preview.width > 0) {
         wsprintf(text, TEXT("%d x %d"), b.preview.width, b.preview.height);
         SetDlgItemText(dialog, IDC_BROWSE_DIMENSIONS, text);
@@ -183,7 +180,7 @@ LPARAM item_data(HWND list, int row) {
 int selected_row(HWND dialog) { return ListView_GetNextItem(list_of(dialog), -1, LVNI_SELECTED); }
 
 void close_browser(HWND dialog, BrowserDialog& b, int button) {
-    if (b.files) browser_closing_entry_count() = count_entries(b.directory.c_str());
+    if (b.files) b.main->files.browser_closing_entry_count = count_entries(b.directory.c_str());
     free_file_preview(&b.preview);
     EndDialog(dialog, button);
 }
@@ -218,23 +215,23 @@ void on_activate(HWND dialog, BrowserDialog& b, int row) {
 }
 
 void on_sort_button(HWND dialog, BrowserDialog& b) {
-    const int order = choose_sort_order(dialog);
+    const int order = choose_sort_order(dialog, b);
     if (order < 0) return;
-    g_app.settings.sort_order = order;
-    check_sort_order();
+    b.main->app.settings.sort_order = order;
+    check_sort_order(*b.main);
     sort_files(b.lists->files, order);
     fill_list(dialog, b);
     InvalidateRect(GetDlgItem(dialog, IDC_BROWSE_SORT), nullptr, FALSE);
 }
 
 void on_filter_change(HWND dialog, BrowserDialog& b) {
-    g_app.settings.dir_filter = (int32_t)SendDlgItemMessage(dialog, IDC_BROWSE_FILTER, CB_GETCURSEL, 0, 0);
-    scan_files_into(*b.lists, b.directory.c_str());
+    b.main->app.settings.dir_filter = (int32_t)SendDlgItemMessage(dialog, IDC_BROWSE_FILTER, CB_GETCURSEL, 0, 0);
+    scan_files_into(*b.main, *b.lists, b.directory.c_str());
     fill_list(dialog, b);
 }
 
 void on_preview_switch(HWND dialog, BrowserDialog& b) {
-    g_preview_on = IsDlgButtonChecked(dialog, IDC_BROWSE_PREVIEW_ON) == BST_CHECKED;
+    b.main->files.preview_on = IsDlgButtonChecked(dialog, IDC_BROWSE_PREVIEW_ON) == BST_CHECKED;
     const int row = selected_row(dialog);
     show_preview(dialog, b, row >= 0 ? (int32_t)item_data(list_of(dialog), row) : -1);
 }
@@ -244,7 +241,7 @@ void on_command(HWND dialog, int id, int code) {
     switch (id) {
     case IDOK: on_ok(dialog, b); break;
     case IDCANCEL: close_browser(dialog, b, IDCANCEL); break;
-    case IDHELP: show_help(dialog, kBrowserHelpTopic); break;
+    case IDHELP: show_help(b.main->app.help, dialog, kBrowserHelpTopic); break;
     case IDC_BROWSE_UP: go_to(dialog, b, parent_directory(b.directory)); break;
     case IDC_BROWSE_PATH: {
         const int levels = choose_path_level(dialog, b);
@@ -281,7 +278,7 @@ void on_draw_item(HWND dialog, const DRAWITEMSTRUCT* item) {
 // The up button shows the "DIR_UP" picture, or a text while the picture is missing.
 void set_up_button(HWND dialog, BrowserDialog& b) {
     HWND up = GetDlgItem(dialog, IDC_BROWSE_UP);
-    b.up_picture = (HBITMAP)LoadImage(g_app.instance, TEXT("DIR_UP"), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
+    b.up_picture = (HBITMAP)LoadImage(b.main->app.instance, TEXT("DIR_UP"), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS);
     if (b.up_picture) {
         SetWindowLongPtr(up, GWL_STYLE, GetWindowLongPtr(up, GWL_STYLE) | BS_BITMAP);
         SendMessage(up, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)b.up_picture);
@@ -292,13 +289,13 @@ void set_up_button(HWND dialog, BrowserDialog& b) {
     }
 }
 
-void fill_filters(HWND dialog) {
+void fill_filters(HWND dialog, const BrowserDialog& b) {
     for (int i = 0; i < kFileFilterCount; ++i) {
         TCHAR text[64];
         to_tchar(file_filter(i).description, text);
         SendDlgItemMessage(dialog, IDC_BROWSE_FILTER, CB_ADDSTRING, 0, (LPARAM)text);
     }
-    const int current = g_app.settings.dir_filter;
+    const int current = b.main->app.settings.dir_filter;
     SendDlgItemMessage(dialog, IDC_BROWSE_FILTER, CB_SETCURSEL, current >= 0 && current < kFileFilterCount ? current : 0, 0);
 }
 
@@ -310,13 +307,13 @@ void on_init(HWND dialog, BrowserDialog* b) {
     add_columns(list, b->files);
     set_up_button(dialog, *b);
     if (b->files) {
-        b->bad = ImageList_LoadImage(g_app.instance, TEXT("ILIST_BAD"), 32, 0, RGB(255, 255, 255), IMAGE_BITMAP, 0);
-        fill_filters(dialog);
-        CheckDlgButton(dialog, IDC_BROWSE_PREVIEW_ON, g_preview_on ? BST_CHECKED : BST_UNCHECKED);
+        b->bad = ImageList_LoadImage(b->main->app.instance, TEXT("ILIST_BAD"), 32, 0, RGB(255, 255, 255), IMAGE_BITMAP, 0);
+        fill_filters(dialog, *b);
+        CheckDlgButton(dialog, IDC_BROWSE_PREVIEW_ON, b->main->files.preview_on ? BST_CHECKED : BST_UNCHECKED);
     }
     scan_folders_into(*b->lists, b->directory.c_str());
-    if (b->files && needs_file_scan(*b)) scan_files_into(*b->lists, b->directory.c_str());
-    else if (b->files) sort_files(b->lists->files, g_app.settings.sort_order);
+    if (b->files && needs_file_scan(*b)) scan_files_into(*b->main, *b->lists, b->directory.c_str());
+    else if (b->files) sort_files(b->lists->files, b->main->app.settings.sort_order);
     fill_list(dialog, *b);
 }
 
@@ -340,29 +337,30 @@ INT_PTR CALLBACK browser_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-bool run_browser(HWND owner, int resource, BrowserDialog& b) {
-    return DialogBoxParam(g_app.instance, MAKEINTRESOURCE(resource), owner, browser_proc, (LPARAM)&b) == IDOK;
+bool run_browser(int resource, BrowserDialog& b) {
+    return DialogBoxParam(b.main->app.instance, MAKEINTRESOURCE(resource), b.main->hwnd, browser_proc, (LPARAM)&b) == IDOK;
 }
 
 }  // namespace
 
-bool browse_for_file(HWND owner, const char* directory, BrowseResult* result) {
+bool browse_for_file(MainWindow& w, const char* directory, BrowseResult* result) {
     BrowserDialog b;
+    b.main = &w;
     b.files = true;
-    b.lists = &scan_lists();
+    b.lists = &scan_lists(w);
     b.directory = directory;
-    if (!run_browser(owner, IDD_FILE_BROWSER, b)) return false;
+    if (!run_browser(IDD_FILE_BROWSER, b)) return false;
     *result = b.result;
     return true;
 }
 
-bool browse_for_folder(HWND owner, const char* directory, std::string* folder) {
-    static DirLists* folder_lists = new DirLists;  // only its folder list is used
+bool browse_for_folder(MainWindow& w, const char* directory, std::string* folder) {
     BrowserDialog b;
+    b.main = &w;
     b.files = false;
-    b.lists = folder_lists;
+    b.lists = w.files.folder_browser.get();
     b.directory = directory;
-    if (!run_browser(owner, IDD_FOLDER_BROWSER, b)) return false;
+    if (!run_browser(IDD_FOLDER_BROWSER, b)) return false;
     *folder = b.result.path;
     return true;
 }

@@ -8,22 +8,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "files/file_filters.h"
 #include "common/win_text_win.h"
 
 namespace {
-
-// Both pairs of lists are large (about 200 KB each), so they live on the heap for
-// the whole run.
-DirLists& lists_at(int which) {
-    static std::unique_ptr<DirLists> lists[2] = {std::make_unique<DirLists>(), std::make_unique<DirLists>()};
-    return *lists[which];
-}
-
-// Entry counts of the scanned directory, taken with each file scan of the scan
-// lists and carried over to the current lists by commit.
-int32_t g_scan_entry_count = 0, g_current_entry_count = 0;
 
 class WaitCursor {
 public:
@@ -36,52 +25,47 @@ private:
 
 }  // namespace
 
-DirLists& scan_lists() { return lists_at(0); }
-DirLists& current_lists() { return lists_at(1); }
+DirLists& scan_lists(MainWindow& w) { return *w.files.scan; }
+DirLists& current_lists(MainWindow& w) { return *w.files.current; }
 
-void commit_scan() {
-    commit_lists(scan_lists(), current_lists());
-    g_app.file_count = current_lists().files.count;
-    g_current_entry_count = g_scan_entry_count;
+void commit_scan(MainWindow& w) {
+    commit_lists(scan_lists(w), current_lists(w));
+    w.doc.file_count = current_lists(w).files.count;
+    w.files.current_entry_count = w.files.scan_entry_count;
 }
 
-void scan_files_into(DirLists& lists, const char* directory) {
+void scan_files_into(MainWindow& w, DirLists& lists, const char* directory) {
     WaitCursor wait;
-    const Settings& s = g_app.settings;
+    const Settings& s = w.app.settings;
     scan_files(lists.files, directory, file_filter(s.dir_filter).pattern, s.flags.PreQualify, s.sort_order,
                shell_file_icon);
-    if (&lists == &scan_lists()) g_scan_entry_count = count_entries(directory);
+    if (&lists == &scan_lists(w)) w.files.scan_entry_count = count_entries(directory);
 }
 
 void scan_folders_into(DirLists& lists, const char* directory) { scan_folders(lists.folders, directory, shell_small_icon); }
 
 namespace {
 
-void scan_and_commit_current_directory() {
-    scan_folders_into(scan_lists(), g_app.settings.cur_dir);
-    scan_files_into(scan_lists(), g_app.settings.cur_dir);
-    commit_scan();
+void scan_and_commit_current_directory(MainWindow& w) {
+    scan_folders_into(scan_lists(w), w.app.settings.cur_dir);
+    scan_files_into(w, scan_lists(w), w.app.settings.cur_dir);
+    commit_scan(w);
 }
 
 }  // namespace
 
-void scan_current_directory_at_startup() {
-    if (!g_app.glimra_mode) scan_and_commit_current_directory();
+void scan_current_directory_at_startup(MainWindow& w) {
+    if (!w.app.glimra_mode) scan_and_commit_current_directory(w);
 }
 
-bool refresh_current_list() {
-    const char* directory = g_app.settings.cur_dir;
-    const DirLists& current = current_lists();
+bool refresh_current_list(MainWindow& w) {
+    const char* directory = w.app.settings.cur_dir;
+    const DirLists& current = current_lists(w);
     if (current.files.count > 0 && compare_names(current.files.directory, directory) == 0 &&
-        count_entries(directory) == g_current_entry_count)
+        count_entries(directory) == w.files.current_entry_count)
         return false;
-    scan_and_commit_current_directory();
+    scan_and_commit_current_directory(w);
     return true;
-}
-
-int32_t& browser_closing_entry_count() {
-    static int32_t count = 0;
-    return count;
 }
 
 HIMAGELIST system_small_icons() {
@@ -122,18 +106,18 @@ int32_t shell_file_icon(const char* full_path) {
     return system_icon_index(full_path, FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
 }
 
-const char* current_list_name(int32_t position) {
-    const FileList& files = current_lists().files;
+const char* current_list_name(MainWindow& w, int32_t position) {
+    const FileList& files = current_lists(w).files;
     if (position < 0 || position >= files.count) return nullptr;
     return entry_name(files, files.order[position]);
 }
 
-bool show_current_list_file(int32_t position) {
-    if (!current_list_name(position)) return false;
-    const std::string path = join_path(g_app.settings.cur_dir, current_list_name(position));
-    if (path.size() >= sizeof g_app.current_path / sizeof g_app.current_path[0]) return false;
-    g_app.file_index = position;
-    to_tchar(path.c_str(), g_app.current_path);
-    PostMessage(g_app.main_window, WM_USER, 0, 0);
+bool show_current_list_file(MainWindow& w, int32_t position) {
+    if (!current_list_name(w, position)) return false;
+    const std::string path = join_path(w.app.settings.cur_dir, current_list_name(w, position));
+    if (path.size() >= sizeof w.doc.current_path / sizeof w.doc.current_path[0]) return false;
+    w.doc.file_index = position;
+    to_tchar(path.c_str(), w.doc.current_path);
+    PostMessage(w.hwnd, WM_USER, 0, 0);
     return true;
 }

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_win.h"
+#include "imaging.h"
 #include "imaging.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 namespace {
 
-Settings& live() { return g_app.settings; }
+Settings& live(HWND page) { return sheet_of(page).app.settings; }
 
 struct NumberField {
     int id;
@@ -46,30 +46,30 @@ void init_batch(HWND page) {
 void load_batch(HWND page) {
     for (const TextField& f : kTexts) {
         TCHAR text[256];
-        to_tchar(live().*f.text, text);
+        to_tchar(live(page).*f.text, text);
         SetDlgItemText(page, f.id, text);
     }
-    for (const NumberField& f : kNumbers) set_edit_number(page, f.id, live().*f.value);
-    set_list_selection(page, IDC_BATCH_FORMAT, live().batch_format);
-    set_list_selection(page, IDC_BATCH_COLOR, live().batch_color);
-    set_list_selection(page, IDC_BATCH_SCALE, live().batch_scale);
-    set_checked(page, IDC_BATCH_SCALE_MODE, live().flags.BatchScaleMode);
-    set_checked(page, IDC_BATCH_RESIZE_MODE, !live().flags.BatchScaleMode);
-    set_checked(page, IDC_BATCH_OVERWRITE, live().flags.BatchOverwrite);
+    for (const NumberField& f : kNumbers) set_edit_number(page, f.id, live(page).*f.value);
+    set_list_selection(page, IDC_BATCH_FORMAT, live(page).batch_format);
+    set_list_selection(page, IDC_BATCH_COLOR, live(page).batch_color);
+    set_list_selection(page, IDC_BATCH_SCALE, live(page).batch_scale);
+    set_checked(page, IDC_BATCH_SCALE_MODE, live(page).flags.BatchScaleMode);
+    set_checked(page, IDC_BATCH_RESIZE_MODE, !live(page).flags.BatchScaleMode);
+    set_checked(page, IDC_BATCH_OVERWRITE, live(page).flags.BatchOverwrite);
 }
 
 void store_batch(HWND page) {
     for (const TextField& f : kTexts) {
         TCHAR text[256];
         GetDlgItemText(page, f.id, text, 256);
-        from_tchar(text, live().*f.text);
+        from_tchar(text, live(page).*f.text);
     }
-    for (const NumberField& f : kNumbers) live().*f.value = edit_number(page, f.id, live().*f.value);
-    live().batch_format = list_selection(page, IDC_BATCH_FORMAT);
-    live().batch_color = list_selection(page, IDC_BATCH_COLOR);
-    live().batch_scale = list_selection(page, IDC_BATCH_SCALE);
-    live().flags.BatchScaleMode = is_checked(page, IDC_BATCH_SCALE_MODE);
-    live().flags.BatchOverwrite = is_checked(page, IDC_BATCH_OVERWRITE);
+    for (const NumberField& f : kNumbers) live(page).*f.value = edit_number(page, f.id, live(page).*f.value);
+    live(page).batch_format = list_selection(page, IDC_BATCH_FORMAT);
+    live(page).batch_color = list_selection(page, IDC_BATCH_COLOR);
+    live(page).batch_scale = list_selection(page, IDC_BATCH_SCALE);
+    live(page).flags.BatchScaleMode = is_checked(page, IDC_BATCH_SCALE_MODE);
+    live(page).flags.BatchOverwrite = is_checked(page, IDC_BATCH_OVERWRITE);
 }
 
 // The folder browser writes the chosen directory into the "Destination Dir:" field.

@@ -26,9 +26,8 @@ constexpr KeySetRadio kSets[] = {
     {IDC_KEYS_THUMB, KeySet::Thumb, &Settings::thumb_keys},
 };
 
-int g_shown = 0;  // row of kSets shown; the main window's keys when the page opens
 
-KeyBinding& shown_binding() { return g_app.settings.*kSets[g_shown].binding; }
+KeyBinding& shown_binding(HWND page) { return sheet_of(page).app.settings.*kSets[sheet_of(page).key_set_shown].binding; }
 
 HWND key_list(HWND page) { return GetDlgItem(page, IDC_KEYS_LIST); }
 
@@ -40,7 +39,7 @@ void command_name(int stored, TCHAR* out, int size) { load_text(command_of_index
 
 void show_binding_of(HWND page, int key) {
     TCHAR name[64];
-    command_name(shown_binding()[key], name, 64);
+    command_name(shown_binding(page)[key], name, 64);
     LVITEM item = {};
     item.iSubItem = 1;
     item.pszText = name;
@@ -76,7 +75,7 @@ void add_column(HWND list, int index, UINT title, int width) {
 void init_buttons(HWND page) {
     HWND list = key_list(page);
     SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    HIMAGELIST icons = ImageList_LoadImage(g_app.instance, TEXT("ILIST_KEYS"), 16, 0, RGB(255, 255, 255), IMAGE_BITMAP, 0);
+    HIMAGELIST icons = ImageList_LoadImage(sheet_of(page).app.instance, TEXT("ILIST_KEYS"), 16, 0, RGB(255, 255, 255), IMAGE_BITMAP, 0);
     if (icons) SendMessage(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(icons));
     RECT r;
     GetClientRect(list, &r);
@@ -87,11 +86,11 @@ void init_buttons(HWND page) {
         load_text(CommandList[i], name, 64);
         SendDlgItemMessage(page, IDC_KEYS_COMMANDS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
-    g_shown = 0;
+    sheet_of(page).key_set_shown = 0;
 }
 
 void load_buttons(HWND page) {
-    for (int i = 0; i < 3; ++i) set_checked(page, kSets[i].id, i == g_shown);
+    for (int i = 0; i < 3; ++i) set_checked(page, kSets[i].id, i == sheet_of(page).key_set_shown);
     fill_key_list(page);
 }
 
@@ -105,7 +104,7 @@ void bind_selected_key(HWND page) {
         MessageBeep(0);
         return;
     }
-    shown_binding()[key] = static_cast<uint8_t>(command);
+    shown_binding(page)[key] = static_cast<uint8_t>(command);
     show_binding_of(page, key);
 }
 
@@ -113,13 +112,13 @@ void bind_selected_key(HWND page) {
 void on_key_selected(HWND page) {
     const int key = selected_key(page);
     if (key < 0) return;
-    SendDlgItemMessage(page, IDC_KEYS_COMMANDS, LB_SETCURSEL, checked_command_index(shown_binding()[key]), 0);
+    SendDlgItemMessage(page, IDC_KEYS_COMMANDS, LB_SETCURSEL, checked_command_index(shown_binding(page)[key]), 0);
 }
 
 bool on_command(HWND page, int id, int code) {
     for (int i = 0; i < 3; ++i)
         if (id == kSets[i].id && code == BN_CLICKED) {
-            g_shown = i;
+            sheet_of(page).key_set_shown = i;
             fill_key_list(page);
             return true;
         }
@@ -128,7 +127,7 @@ bool on_command(HWND page, int id, int code) {
         return true;
     }
     if (id == IDC_KEYS_RESET) {
-        shown_binding() = default_key_binding(kSets[g_shown].set);
+        shown_binding(page) = default_key_binding(kSets[sheet_of(page).key_set_shown].set);
         fill_key_list(page);
         return true;
     }

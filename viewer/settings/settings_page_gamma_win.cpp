@@ -22,7 +22,7 @@ constexpr Bar kBars[] = {
 };
 
 // The tone tables are rebuilt from the settings when the image is next painted.
-void show_tone_change() { InvalidateRect(g_app.main_window, nullptr, FALSE); }
+void show_tone_change(HWND page) { InvalidateRect(sheet_of(page).owner, nullptr, FALSE); }
 
 void init_gamma(HWND page) {
     for (const Bar& b : kBars) {
@@ -33,24 +33,24 @@ void init_gamma(HWND page) {
 }
 
 void load_gamma(HWND page) {
-    for (const Bar& b : kBars) SendDlgItemMessage(page, b.id, TBM_SETPOS, TRUE, g_app.settings.*b.value);
+    for (const Bar& b : kBars) SendDlgItemMessage(page, b.id, TBM_SETPOS, TRUE, sheet_of(page).app.settings.*b.value);
 }
 
 void store_gamma(HWND page) {
     for (const Bar& b : kBars)
-        g_app.settings.*b.value = static_cast<int32_t>(SendDlgItemMessage(page, b.id, TBM_GETPOS, 0, 0));
+        sheet_of(page).app.settings.*b.value = static_cast<int32_t>(SendDlgItemMessage(page, b.id, TBM_GETPOS, 0, 0));
 }
 
 bool gamma_message(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_HSCROLL && lp) {
         store_gamma(page);
-        show_tone_change();
+        show_tone_change(page);
         return true;
     }
     if (msg == WM_COMMAND && LOWORD(wp) == IDC_GAMMA_RESET) {
-        g_app.settings.gamma = g_app.settings.brightness = kNeutral;
+        sheet_of(page).app.settings.gamma = sheet_of(page).app.settings.brightness = kNeutral;
         load_gamma(page);
-        show_tone_change();
+        show_tone_change(page);
         return true;
     }
     return false;

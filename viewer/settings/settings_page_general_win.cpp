@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <tchar.h>
 
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "common/dialog_util_win.h"
 #include "resource_ids.h"
 #include "settings/settings_pages_win.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-Settings& live() { return g_app.settings; }
+Settings& live(HWND page) { return sheet_of(page).app.settings; }
 
 struct FlagControl {
     int id;
@@ -21,12 +21,12 @@ struct FlagControl {
 
 template <size_t N>
 void load_flags(HWND page, const FlagControl (&controls)[N]) {
-    for (const FlagControl& c : controls) set_checked(page, c.id, live().flags.*c.flag);
+    for (const FlagControl& c : controls) set_checked(page, c.id, live(page).flags.*c.flag);
 }
 
 template <size_t N>
 void store_flags(HWND page, const FlagControl (&controls)[N]) {
-    for (const FlagControl& c : controls) live().flags.*c.flag = is_checked(page, c.id);
+    for (const FlagControl& c : controls) live(page).flags.*c.flag = is_checked(page, c.id);
 }
 
 // ---- "Preferences" -------------------------------------------------------------
@@ -45,10 +45,10 @@ struct ViewRadio {
 };
 
 constexpr ViewRadio kViewRadios[] = {
-    {IDC_PREF_VIEW_FIT_WINDOW, 40026},
-    {IDC_PREF_VIEW_FIT_WIDTH, 40025},
-    {IDC_PREF_VIEW_100, 40024},
-    {IDC_PREF_VIEW_CUSTOM, 40033},
+    {IDC_PREF_VIEW_FIT_WINDOW, CMD_FIT_TO_WINDOW},
+    {IDC_PREF_VIEW_FIT_WIDTH, CMD_FIT_TO_WIDTH},
+    {IDC_PREF_VIEW_100, CMD_VIEW_100},
+    {IDC_PREF_VIEW_CUSTOM, CMD_FIT_TO_CUSTOM},
 };
 
 void init_preferences(HWND page) {
@@ -65,10 +65,10 @@ void init_preferences(HWND page) {
 
 void load_preferences(HWND page) {
     load_flags(page, kPreferenceFlags);
-    for (const ViewRadio& r : kViewRadios) set_checked(page, r.id, live().def_view == r.view);
-    set_edit_number(page, IDC_PREF_CUSTOM_PERCENT, live().custom_view);
-    set_list_selection(page, IDC_PREF_ANIMATION_RATE, live().animation_rate);
-    set_list_selection(page, IDC_PREF_BK_COLOR, live().bk_color);
+    for (const ViewRadio& r : kViewRadios) set_checked(page, r.id, live(page).def_view == r.view);
+    set_edit_number(page, IDC_PREF_CUSTOM_PERCENT, live(page).custom_view);
+    set_list_selection(page, IDC_PREF_ANIMATION_RATE, live(page).animation_rate);
+    set_list_selection(page, IDC_PREF_BK_COLOR, live(page).bk_color);
 }
 
 // Besides storing, applying or leaving this page restarts the animation timer when
@@ -76,15 +76,16 @@ void load_preferences(HWND page) {
 void store_preferences(HWND page) {
     store_flags(page, kPreferenceFlags);
     for (const ViewRadio& r : kViewRadios)
-        if (is_checked(page, r.id)) live().def_view = r.view;
-    live().custom_view = clamp_custom_view(edit_number(page, IDC_PREF_CUSTOM_PERCENT, live().custom_view));
-    set_edit_number(page, IDC_PREF_CUSTOM_PERCENT, live().custom_view);
-    const int old_rate = live().animation_rate;
-    live().animation_rate = list_selection(page, IDC_PREF_ANIMATION_RATE);
-    live().bk_color = list_selection(page, IDC_PREF_BK_COLOR);
-    if (live().animation_rate != old_rate) restart_animation_timer();
-    save_app_settings();
-    InvalidateRect(g_app.main_window, nullptr, TRUE);
+        if (is_checked(page, r.id)) live(page).def_view = r.view;
+    live(page).custom_view = clamp_custom_view(edit_number(page, IDC_PREF_CUSTOM_PERCENT, live(page).custom_view));
+    set_edit_number(page, IDC_PREF_CUSTOM_PERCENT, live(page).custom_view);
+    const int old_rate = live(page).animation_rate;
+    live(page).animation_rate = list_selection(page, IDC_PREF_ANIMATION_RATE);
+    live(page).bk_color = list_selection(page, IDC_PREF_BK_COLOR);
+    if (live(page).animation_rate != old_rate)
+        if (MainWindow* main = main_of(sheet_of(page).owner)) restart_animation_timer(*main);
+    save_app_settings(sheet_of(page).app);
+    InvalidateRect(sheet_of(page).owner, nullptr, TRUE);
 }
 
 // ---- "Slide Show" --------------------------------------------------------------
@@ -110,27 +111,27 @@ constexpr SessionControl kSessionOptions[] = {
 void init_slide_show(HWND page) {
     fill_list_from_strings(page, IDC_SLIDE_TRANSITION, IDS_TRANSITIONS, 20);
     fill_list_from_strings(page, IDC_SLIDE_SPEED, IDS_SPEEDS, 3);
-    EnableWindow(GetDlgItem(page, IDC_SLIDE_TRANSITION), g_app.display.bits_per_pixel >= 8);
+    EnableWindow(GetDlgItem(page, IDC_SLIDE_TRANSITION), sheet_of(page).app.display.bits_per_pixel >= 8);
     SendDlgItemMessage(page, IDC_SLIDE_DELAY, EM_LIMITTEXT, 7, 0);
 }
 
 void load_slide_show(HWND page) {
     load_flags(page, kSlideFlags);
-    for (const SessionControl& c : kSessionOptions) set_checked(page, c.id, live().*c.option);
-    set_list_selection(page, IDC_SLIDE_TRANSITION, live().transition_effect);
-    set_list_selection(page, IDC_SLIDE_SPEED, live().transition_speed);
-    set_edit_number(page, IDC_SLIDE_DELAY, live().slide_delay);
-    set_checked(page, IDC_SLIDE_TIMED, live().flags.SlideTimed);
-    set_checked(page, IDC_SLIDE_MANUAL, !live().flags.SlideTimed);
+    for (const SessionControl& c : kSessionOptions) set_checked(page, c.id, live(page).*c.option);
+    set_list_selection(page, IDC_SLIDE_TRANSITION, live(page).transition_effect);
+    set_list_selection(page, IDC_SLIDE_SPEED, live(page).transition_speed);
+    set_edit_number(page, IDC_SLIDE_DELAY, live(page).slide_delay);
+    set_checked(page, IDC_SLIDE_TIMED, live(page).flags.SlideTimed);
+    set_checked(page, IDC_SLIDE_MANUAL, !live(page).flags.SlideTimed);
 }
 
 void store_slide_show(HWND page) {
     store_flags(page, kSlideFlags);
-    for (const SessionControl& c : kSessionOptions) live().*c.option = is_checked(page, c.id);
-    live().transition_effect = list_selection(page, IDC_SLIDE_TRANSITION);
-    live().transition_speed = list_selection(page, IDC_SLIDE_SPEED);
-    live().slide_delay = edit_number(page, IDC_SLIDE_DELAY, live().slide_delay);
-    live().flags.SlideTimed = is_checked(page, IDC_SLIDE_TIMED);
+    for (const SessionControl& c : kSessionOptions) live(page).*c.option = is_checked(page, c.id);
+    live(page).transition_effect = list_selection(page, IDC_SLIDE_TRANSITION);
+    live(page).transition_speed = list_selection(page, IDC_SLIDE_SPEED);
+    live(page).slide_delay = edit_number(page, IDC_SLIDE_DELAY, live(page).slide_delay);
+    live(page).flags.SlideTimed = is_checked(page, IDC_SLIDE_TIMED);
 }
 
 // ---- "JPEG" --------------------------------------------------------------------
@@ -152,18 +153,18 @@ void init_jpeg(HWND page) {
 
 void load_jpeg(HWND page) {
     load_flags(page, kJpegFlags);
-    set_list_selection(page, IDC_JPEG_QUALITY, jpeg_quality_level(live().jpeg_quality));
-    set_checked(page, IDC_JPEG_SUBSAMPLING, jpeg_subsampling(live().jpeg_quality));
-    set_list_selection(page, IDC_JPEG_LOAD_SIZE, live().jpeg_size);
+    set_list_selection(page, IDC_JPEG_QUALITY, jpeg_quality_level(live(page).jpeg_quality));
+    set_checked(page, IDC_JPEG_SUBSAMPLING, jpeg_subsampling(live(page).jpeg_quality));
+    set_list_selection(page, IDC_JPEG_LOAD_SIZE, live(page).jpeg_size);
     enable_load_size(page);
 }
 
 void store_jpeg(HWND page) {
     store_flags(page, kJpegFlags);
-    const int other_bits = live().jpeg_quality & ~7;
-    live().jpeg_quality =
+    const int other_bits = live(page).jpeg_quality & ~7;
+    live(page).jpeg_quality =
         other_bits | make_jpeg_quality(list_selection(page, IDC_JPEG_QUALITY), is_checked(page, IDC_JPEG_SUBSAMPLING));
-    live().jpeg_size = list_selection(page, IDC_JPEG_LOAD_SIZE);
+    live(page).jpeg_size = list_selection(page, IDC_JPEG_LOAD_SIZE);
 }
 
 bool jpeg_message(HWND page, UINT msg, WPARAM wp, LPARAM) {

@@ -12,9 +12,8 @@
 
 namespace {
 
-Settings& live() { return g_app.settings; }
+Settings& live(HWND page) { return sheet_of(page).app.settings; }
 
-constexpr int kRefreshThumbnails = 40088;
 
 void init_gui(HWND page) {
     fill_list_from_strings(page, IDC_GUI_SIZE, IDS_THUMB_SIZES, 4);
@@ -22,49 +21,50 @@ void init_gui(HWND page) {
 }
 
 void load_gui(HWND page) {
-    set_list_selection(page, IDC_GUI_SIZE, live().thumb_size);
-    set_list_selection(page, IDC_GUI_SHAPE, live().thumb_shape);
-    set_checked(page, IDC_GUI_NAMES, live().flags.ThumbNames);
-    set_checked(page, IDC_GUI_ENABLED, live().flags.ThumbsEnabled);
+    set_list_selection(page, IDC_GUI_SIZE, live(page).thumb_size);
+    set_list_selection(page, IDC_GUI_SHAPE, live(page).thumb_shape);
+    set_checked(page, IDC_GUI_NAMES, live(page).flags.ThumbNames);
+    set_checked(page, IDC_GUI_ENABLED, live(page).flags.ThumbsEnabled);
 }
 
 // Turning thumbnails off also leaves the combo view, which shows them; a new cell
 // size or shape asks the main window to rebuild the thumbnails.
 void store_gui(HWND page) {
-    const int old_size = live().thumb_size, old_shape = live().thumb_shape;
-    live().thumb_size = list_selection(page, IDC_GUI_SIZE);
-    live().thumb_shape = list_selection(page, IDC_GUI_SHAPE);
-    live().flags.ThumbNames = is_checked(page, IDC_GUI_NAMES);
-    const bool was_enabled = live().flags.ThumbsEnabled;
-    live().flags.ThumbsEnabled = is_checked(page, IDC_GUI_ENABLED);
-    if (was_enabled && !live().flags.ThumbsEnabled) {
-        live().flags.ComboView = false;
-        InvalidateRect(g_app.main_window, nullptr, TRUE);
+    const int old_size = live(page).thumb_size, old_shape = live(page).thumb_shape;
+    live(page).thumb_size = list_selection(page, IDC_GUI_SIZE);
+    live(page).thumb_shape = list_selection(page, IDC_GUI_SHAPE);
+    live(page).flags.ThumbNames = is_checked(page, IDC_GUI_NAMES);
+    const bool was_enabled = live(page).flags.ThumbsEnabled;
+    live(page).flags.ThumbsEnabled = is_checked(page, IDC_GUI_ENABLED);
+    if (was_enabled && !live(page).flags.ThumbsEnabled) {
+        live(page).flags.ComboView = false;
+        InvalidateRect(sheet_of(page).owner, nullptr, TRUE);
     }
-    if (live().thumb_size != old_size || live().thumb_shape != old_shape)
-        PostMessage(g_app.main_window, WM_COMMAND, kRefreshThumbnails, 0);
+    if (live(page).thumb_size != old_size || live(page).thumb_shape != old_shape)
+        PostMessage(sheet_of(page).owner, WM_COMMAND, CMD_REFRESH_THUMBNAILS, 0);
 }
 
 void choose_font(HWND page) {
-    LOGFONT font = to_logfont(live().thumb_font);
+    LOGFONT font = to_logfont(live(page).thumb_font);
     CHOOSEFONT choose = {};
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = page;
     choose.lpLogFont = &font;
     choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     if (!ChooseFont(&choose)) return;
-    live().thumb_font = from_logfont(font);
-    recreate_thumb_label_font();
+    live(page).thumb_font = from_logfont(font);
+    recreate_thumb_label_font(sheet_of(page).app);
     InvalidateRect(GetDlgItem(page, IDC_GUI_SAMPLE), nullptr, TRUE);
-    InvalidateRect(g_app.main_window, nullptr, TRUE);
+    InvalidateRect(sheet_of(page).owner, nullptr, TRUE);
 }
 
 // The sample: "Sample" centred in the label font on white.
-void draw_sample(const DRAWITEMSTRUCT* item) {
+void draw_sample(HWND page, const DRAWITEMSTRUCT* item) {
     FillRect(item->hDC, &item->rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     TCHAR text[32];
     load_text(IDS_SAMPLE, text, 32);
-    HGDIOBJ old = SelectObject(item->hDC, g_app.thumb_label_font ? g_app.thumb_label_font : GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = sheet_of(page).app.thumb_label_font;
+    HGDIOBJ old = SelectObject(item->hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(item->hDC, TRANSPARENT);
     SetTextColor(item->hDC, RGB(0, 0, 0));
     RECT r = item->rcItem;
@@ -78,7 +78,7 @@ bool gui_message(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
         return true;
     }
     if (msg == WM_DRAWITEM && wp == IDC_GUI_SAMPLE) {
-        draw_sample(reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        draw_sample(page, reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
         SetWindowLongPtr(page, DWLP_MSGRESULT, TRUE);
         return true;
     }

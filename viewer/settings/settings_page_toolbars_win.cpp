@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/app_win.h"
+#include "app/main_window_win.h"
 #include "settings/command_list.h"
 #include "common/dialog_util_win.h"
 #include "resource_ids.h"
@@ -15,11 +15,8 @@
 
 namespace {
 
-int g_toolbar = 0;            // toolbar shown
-ToolbarButtons g_buttons;     // its buttons as edited
-bool g_filling = false;       // controls are being filled, not edited by the user
 
-Settings& live() { return g_app.settings; }
+Settings& live(HWND page) { return sheet_of(page).app.settings; }
 
 int selected_row(HWND list) {
     return static_cast<int>(SendMessage(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -44,9 +41,9 @@ void add_row(HWND list, int row, int command_index) {
     SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void prepare_list(HWND list) {
+void prepare_list(HWND page, HWND list) {
     SendMessage(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    HIMAGELIST pictures = ImageList_LoadImage(g_app.instance, TEXT("ILIST1_BMP"), 24, 0, CLR_NONE, IMAGE_BITMAP, 0);
+    HIMAGELIST pictures = ImageList_LoadImage(sheet_of(page).app.instance, TEXT("ILIST1_BMP"), 24, 0, CLR_NONE, IMAGE_BITMAP, 0);
     if (pictures) SendMessage(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(pictures));
     RECT r;
     GetClientRect(list, &r);
@@ -59,57 +56,57 @@ void prepare_list(HWND list) {
 void show_buttons(HWND page, int selected) {
     HWND list = GetDlgItem(page, IDC_TB_CURRENT);
     SendMessage(list, LVM_DELETEALLITEMS, 0, 0);
-    for (int b = 0; b < g_buttons.count; ++b) add_row(list, b, g_buttons.index[b]);
+    for (int b = 0; b < sheet_of(page).toolbar_buttons.count; ++b) add_row(list, b, sheet_of(page).toolbar_buttons.index[b]);
     if (selected >= 0) select_row(list, selected);
 }
 
 // The shown toolbar goes into the layout (its 10 bytes first set to "Undefined"),
 // with its name, and the "Toolbar" menu is rebuilt.
 void store_shown(HWND page) {
-    store_toolbar(live().toolbars, g_toolbar, g_buttons);
+    store_toolbar(live(page).toolbars, sheet_of(page).toolbar_shown, sheet_of(page).toolbar_buttons);
     TCHAR name[kToolbarNameSize];
     GetDlgItemText(page, IDC_TB_NAME, name, kToolbarNameSize);
     char text[kToolbarNameSize];
     from_tchar(name, text);
-    set_toolbar_name(live().toolbar_names, g_toolbar, text);
-    rebuild_toolbar_menu();
-    InvalidateRect(g_app.main_window, nullptr, FALSE);
+    set_toolbar_name(live(page).toolbar_names, sheet_of(page).toolbar_shown, text);
+    if (MainWindow* main = main_of(sheet_of(page).owner)) rebuild_toolbar_menu(*main);
+    InvalidateRect(sheet_of(page).owner, nullptr, FALSE);
 }
 
 void show_toolbar(HWND page, int toolbar) {
-    g_filling = true;
-    g_toolbar = toolbar;
-    g_buttons = toolbar_buttons(live().toolbars, toolbar);
+    sheet_of(page).filling = true;
+    sheet_of(page).toolbar_shown = toolbar;
+    sheet_of(page).toolbar_buttons = toolbar_buttons(live(page).toolbars, toolbar);
     SendDlgItemMessage(page, IDC_TB_SPIN, UDM_SETPOS32, 0, toolbar + 1);
     TCHAR name[kToolbarNameSize];
-    to_tchar(toolbar_name(live().toolbar_names, toolbar), name);
+    to_tchar(toolbar_name(live(page).toolbar_names, toolbar), name);
     SetDlgItemText(page, IDC_TB_NAME, name);
-    show_buttons(page, g_buttons.count ? 0 : -1);
-    g_filling = false;
+    show_buttons(page, sheet_of(page).toolbar_buttons.count ? 0 : -1);
+    sheet_of(page).filling = false;
 }
 
 void init_toolbars(HWND page) {
-    g_filling = true;  // setting the spin range rewrites the number field
-    g_toolbar = live().toolbar;
-    prepare_list(GetDlgItem(page, IDC_TB_CURRENT));
+    sheet_of(page).filling = true;  // setting the spin range rewrites the number field
+    sheet_of(page).toolbar_shown = live(page).toolbar;
+    prepare_list(page, GetDlgItem(page, IDC_TB_CURRENT));
     HWND icons = GetDlgItem(page, IDC_TB_ICONS);
-    prepare_list(icons);
+    prepare_list(page, icons);
     for (int i = 0; i < kCommandCount; ++i) add_row(icons, i, i);
     SendDlgItemMessage(page, IDC_TB_SPIN, UDM_SETRANGE32, 1, kToolbarCount);
     SendDlgItemMessage(page, IDC_TB_NAME, EM_LIMITTEXT, kToolbarNameSize - 1, 0);
-    g_filling = false;
+    sheet_of(page).filling = false;
 }
 
-void load_toolbars(HWND page) { show_toolbar(page, g_toolbar); }
+void load_toolbars(HWND page) { show_toolbar(page, sheet_of(page).toolbar_shown); }
 
 void store_toolbars(HWND page) { store_shown(page); }
 
 // A number typed or spun into the "Toolbar:" field switches toolbars.
 void on_toolbar_number(HWND page) {
-    if (g_filling) return;
+    if (sheet_of(page).filling) return;
     BOOL ok = FALSE;
     const int number = static_cast<int>(GetDlgItemInt(page, IDC_TB_NUMBER, &ok, FALSE));
-    if (!ok || number < 1 || number > kToolbarCount || number - 1 == g_toolbar) return;
+    if (!ok || number < 1 || number > kToolbarCount || number - 1 == sheet_of(page).toolbar_shown) return;
     store_shown(page);
     show_toolbar(page, number - 1);
 }
@@ -118,7 +115,7 @@ using Edit = int (*)(ToolbarButtons&, int*);
 
 void apply_edit(HWND page, Edit edit) {
     int selected = selected_row(GetDlgItem(page, IDC_TB_CURRENT));
-    if (edit(g_buttons, &selected) != 0) {
+    if (edit(sheet_of(page).toolbar_buttons, &selected) != 0) {
         MessageBeep(0);
         return;
     }
@@ -129,7 +126,7 @@ void apply_edit(HWND page, Edit edit) {
 void add_selected_command(HWND page) {
     const int command = selected_row(GetDlgItem(page, IDC_TB_ICONS));
     int selected = -1;
-    if (command < 0 || toolbar_add(g_buttons, command, &selected) != 0) {
+    if (command < 0 || toolbar_add(sheet_of(page).toolbar_buttons, command, &selected) != 0) {
         MessageBeep(0);
         return;
     }
@@ -138,11 +135,11 @@ void add_selected_command(HWND page) {
 }
 
 void reset_all(HWND page) {
-    live().toolbars = default_toolbar_layout();
-    live().toolbar_names = default_toolbar_names();
+    live(page).toolbars = default_toolbar_layout();
+    live(page).toolbar_names = default_toolbar_names();
     show_toolbar(page, 0);
-    rebuild_toolbar_menu();
-    InvalidateRect(g_app.main_window, nullptr, FALSE);
+    if (MainWindow* main = main_of(sheet_of(page).owner)) rebuild_toolbar_menu(*main);
+    InvalidateRect(sheet_of(page).owner, nullptr, FALSE);
 }
 
 bool toolbars_message(HWND page, UINT msg, WPARAM wp, LPARAM) {

@@ -4,6 +4,26 @@
 
 #include <windows.h>
 
+#include "settings/toolbar_layout.h"
+
+struct App;
+
+// The state of one showing of the sheet, reached from every page through its window.
+struct SettingsSheet {
+    App& app;
+    HWND owner;  // the main window, repainted as settings change
+    // "Toolbars" page: the toolbar shown, its buttons as edited, and whether the
+    // controls are being filled (not edited by the user).
+    int toolbar_shown = 0;
+    ToolbarButtons toolbar_buttons = {};
+    bool filling = false;
+    // "Buttons" page: the key set shown (the main window's keys when the page opens).
+    int key_set_shown = 0;
+};
+
+// The sheet of a page (set up when the page is created).
+SettingsSheet& sheet_of(HWND page);
+
 struct SettingsPage {
     const TCHAR* dialog;
     int help_topic;

@@ -99,6 +99,6 @@ void save_settings(Settings& s) {
     RegCloseKey(key);
 }
 
-void save_app_settings() {
-    if (!g_app.glimra_mode) save_settings(g_app.settings);
+void save_app_settings(App& app) {
+    if (!app.glimra_mode) save_settings(app.settings);
 }

@@ -14,5 +14,3 @@ void ensure_settings_key();
 void load_settings(Settings& s, const DisplayInfo& display);
 // Writes every setting (errors ignored). Callers in Glimra mode do not call it.
 void save_settings(Settings& s);
-// Saves the process-wide settings unless the program runs in Glimra mode.
-void save_app_settings();

@@ -22,17 +22,22 @@ constexpr const SettingsPage* kPages[] = {
 };
 constexpr int kPageCount = sizeof kPages / sizeof kPages[0];
 
-TCHAR g_titles[kPageCount][40];
+// Each page keeps its slot (its sheet and its index) with its dialog; none means
+// "not yet set up".
+struct PageSlot {
+    SettingsSheet* sheet;
+    int index;
+};
 
-// The page's index is kept with the dialog as index + 1, so 0 means "not yet set up".
-int page_index(HWND page) { return static_cast<int>(GetWindowLongPtr(page, DWLP_USER)) - 1; }
+const PageSlot* slot_of(HWND page) { return reinterpret_cast<const PageSlot*>(GetWindowLongPtr(page, DWLP_USER)); }
+int page_index(HWND page) { return slot_of(page) ? slot_of(page)->index : -1; }
 
 INT_PTR on_notify(HWND page, const NMHDR* header) {
     const int index = page_index(page);
     const SettingsPage& p = *kPages[index];
     switch (header->code) {
     case PSN_SETACTIVE:
-        g_app.settings.last_pref_page = index;
+        sheet_of(page).app.settings.last_pref_page = index;
         p.load(page);
         SetWindowLongPtr(page, DWLP_MSGRESULT, 0);
         return TRUE;
@@ -45,7 +50,7 @@ INT_PTR on_notify(HWND page, const NMHDR* header) {
         SetWindowLongPtr(page, DWLP_MSGRESULT, PSNRET_NOERROR);
         return TRUE;
     case PSN_HELP:
-        show_help(page, p.help_topic);
+        show_help(sheet_of(page).app.help, page, p.help_topic);
         return TRUE;
     default:
         return FALSE;
@@ -54,8 +59,9 @@ INT_PTR on_notify(HWND page, const NMHDR* header) {
 
 INT_PTR CALLBACK page_proc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        const int index = static_cast<int>(reinterpret_cast<const PROPSHEETPAGE*>(lp)->lParam);
-        SetWindowLongPtr(page, DWLP_USER, index + 1);
+        const PageSlot* slot = reinterpret_cast<const PageSlot*>(reinterpret_cast<const PROPSHEETPAGE*>(lp)->lParam);
+        const int index = slot->index;
+        SetWindowLongPtr(page, DWLP_USER, reinterpret_cast<LONG_PTR>(slot));
         kPages[index]->init(page);
         return TRUE;
     }
@@ -76,17 +82,23 @@ int CALLBACK sheet_callback(HWND sheet, UINT msg, LPARAM) {
 
 }  // namespace
 
-void show_settings_sheet(HWND owner) {
+SettingsSheet& sheet_of(HWND page) { return *slot_of(page)->sheet; }
+
+void show_settings_sheet(App& app, HWND owner) {
+    SettingsSheet sheet{app, owner};
+    PageSlot slots[kPageCount];
+    TCHAR titles[kPageCount][40];
     PROPSHEETPAGE pages[kPageCount] = {};
     for (int i = 0; i < kPageCount; ++i) {
-        load_text(IDS_PAGE_TITLE_FIRST + i, g_titles[i], 40);
+        slots[i] = PageSlot{&sheet, i};
+        load_text(IDS_PAGE_TITLE_FIRST + i, titles[i], 40);
         pages[i].dwSize = sizeof pages[i];
         pages[i].dwFlags = PSP_USETITLE | PSP_HASHELP;
-        pages[i].hInstance = g_app.instance;
+        pages[i].hInstance = app.instance;
         pages[i].pszTemplate = kPages[i]->dialog;
-        pages[i].pszTitle = g_titles[i];
+        pages[i].pszTitle = titles[i];
         pages[i].pfnDlgProc = page_proc;
-        pages[i].lParam = i;
+        pages[i].lParam = reinterpret_cast<LPARAM>(&slots[i]);
     }
     TCHAR caption[40];
     load_text(IDS_SETTINGS_CAPTION, caption, 40);
@@ -94,10 +106,10 @@ void show_settings_sheet(HWND owner) {
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_HASHELP;
     header.hwndParent = owner;
-    header.hInstance = g_app.instance;
+    header.hInstance = app.instance;
     header.pszCaption = caption;
     header.nPages = kPageCount;
-    header.nStartPage = static_cast<UINT>(g_app.settings.last_pref_page);
+    header.nStartPage = static_cast<UINT>(app.settings.last_pref_page);
     header.ppsp = pages;
     header.pfnCallback = sheet_callback;
     PropertySheet(&header);

@@ -3,6 +3,8 @@
 // viewer; this file decides what is stored and what a loaded value may be.
 #include "settings/settings_table.h"
 
+#include "resource_ids.h"
+
 #include <cstring>
 
 namespace {
@@ -102,7 +104,7 @@ constexpr Range kRanges[] = {
     {&Settings::batch_scale, 0, 3},
 };
 
-constexpr int32_t kDefaultViews[] = {40024, 40025, 40026, 40033};
+constexpr int32_t kDefaultViews[] = {CMD_VIEW_100, CMD_FIT_TO_WIDTH, CMD_FIT_TO_WINDOW, CMD_FIT_TO_CUSTOM};
 
 FontRecord make_font(const char* face, int32_t height, int32_t weight) {
     FontRecord f{};
@@ -146,7 +148,7 @@ void store_loaded_value(Settings& s, const SettingEntry& e, const void* data, si
 
 void settings_set_defaults(Settings& s, const DisplayInfo& display) {
     s = Settings{};
-    s.def_view = 40026;
+    s.def_view = CMD_FIT_TO_WINDOW;
     s.custom_view = 25;
     s.animation_rate = kAnimationRateDefault;
     s.gamma = s.brightness = 128;

@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+struct MainWindow;
+
 // Paints the strip's cells.
-void combo_strip_paint(HDC dc);
+void combo_strip_paint(MainWindow& w, HDC dc);
 // Remakes the current file's cell after the page changed (a no-op until thumbnails
 // of the list exist).
-void combo_strip_update_current();
+void combo_strip_update_current(MainWindow& w);
 // WM_HSCROLL / WM_VSCROLL from the strip's scroll bar or the wheel.
-void combo_strip_scroll(HWND hwnd, int request, int position);
+void combo_strip_scroll(MainWindow& w, HWND hwnd, int request, int position);

@@ -52,7 +52,7 @@ int read_header(const uint8_t* dib, size_t size, DibHeader* h) {
 }
 
 // Dots per inch from pixels per metre (0 stays unknown).
-int32_t dpi_of(int32_t ppm) { return ppm > 0 ? (int32_t)(((int64_t)ppm * 254 + 5000) / 10000) : 0; }
+int32_t dpi_of(int32_t ppm) { return ppm > 0 ? (int32_t)(((int64_t)ppm * 254 + 10000 / 2) / 10000) : 0; }
 
 // RGB565 from the two pixel bytes of a 16-bit DIB row (5-5-5 unless `is565`).
 uint16_t pixel565(const uint8_t* p, bool is565) {

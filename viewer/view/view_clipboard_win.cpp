@@ -3,8 +3,8 @@
 // and red-eye removal on the page pixels under the selection.
 #include "view/view_clipboard_win.h"
 
-#include "app/app_win.h"
-#include "app/command_registry_win.h"
+#include "app/main_window_win.h"
+#include "resource_ids.h"
 #include "view/dib_page.h"
 #include "view/image_view_win.h"
 #include "imaging.h"
@@ -12,15 +12,15 @@
 
 namespace {
 
-ViewRect selection_rect() {
-    const RECT& s = g_app.selection;
+ViewRect selection_rect(MainWindow& w) {
+    const RECT& s = w.doc.selection;
     return {s.left, s.top, s.right, s.bottom};
 }
 
 // The page region under the selection, in the view's orientation.
-bool selected_region(PageRegion* region) {
-    if (!image_loaded() || !view_has_selection()) return false;
-    return selection_page_region(selection_rect(), g_view.params, g_view.layout, view_page_size(), region) == 0;
+bool selected_region(MainWindow& w, PageRegion* region) {
+    if (!w.doc.image_loaded() || !view_has_selection(w)) return false;
+    return selection_page_region(selection_rect(w), w.view.params, w.view.layout, view_page_size(w), region) == 0;
 }
 
 // Bilevel pages are kept in the run-length form the view draws from.
@@ -34,44 +34,35 @@ int to_view_form(PageBitmap* page) {
     return rc;
 }
 
-void show_pasted_page(PageBitmap& page) {
-    release_current_image();
-    g_app.page = page;
-    g_app.file.format = FMT_WINDOWS_BMP;
-    g_app.file.page_count = 1;
-    g_app.page_index = 0;
-    g_app.view_rotation = 0;
-    g_view.params.angle = 0;
-    g_app.selection = RECT{};
-    view_show_new_page(true);
+void show_pasted_page(MainWindow& w, PageBitmap& page) {
+    release_current_image(w);
+    w.doc.page = page;
+    w.doc.file.format = FMT_WINDOWS_BMP;
+    w.doc.file.page_count = 1;
+    w.doc.page_index = 0;
+    w.doc.view_rotation = 0;
+    w.view.params.angle = 0;
+    w.doc.selection = RECT{};
+    view_show_new_page(w, true);
 }
 
-void cmd_copy(HWND hwnd, int) { view_copy_selection(hwnd); }
-void cmd_paste(HWND hwnd, int) { view_paste(hwnd); }
-void cmd_red_eye(HWND hwnd, int) { view_remove_red_eye(hwnd); }
 
-constexpr CommandEntry kClipboardCommands[] = {
-    {40058, 40058, NEED_NONE, cmd_copy},
-    {40095, 40095, NEED_NONE, cmd_paste},
-    {40097, 40097, NEED_IMAGE, cmd_red_eye},
-};
-GLIMRA_COMMANDS(kClipboardCommands);
 
 }  // namespace
 
-void view_copy_selection(HWND hwnd) {
+void view_copy_selection(MainWindow& w, HWND hwnd) {
     PageRegion region{};
-    if (!image_loaded() || !view_has_selection()) {
+    if (!w.doc.image_loaded() || !view_has_selection(w)) {
         MessageBeep(0);
         return;
     }
-    if (!selected_region(&region)) return;
-    const uint32_t size = clipboard_dib_bytes(region.width, region.height, g_app.page.bits_per_pixel);
+    if (!selected_region(w, &region)) return;
+    const uint32_t size = clipboard_dib_bytes(region.width, region.height, w.doc.page.bits_per_pixel);
     if (size == 0) return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (!block) return;
     uint8_t* bytes = static_cast<uint8_t*>(GlobalLock(block));
-    const int rc = bytes ? write_region_dib(g_app.page, region, g_app.view_rotation, bytes, size) : ERR_MEMORY;
+    const int rc = bytes ? write_region_dib(w.doc.page, region, w.doc.view_rotation, bytes, size) : ERR_MEMORY;
     if (bytes) GlobalUnlock(block);
     if (rc != IMG_OK || !OpenClipboard(hwnd)) {
         GlobalFree(block);
@@ -82,7 +73,7 @@ void view_copy_selection(HWND hwnd) {
     CloseClipboard();
 }
 
-void view_paste(HWND hwnd) {
+void view_paste(MainWindow& w, HWND hwnd) {
     if (!OpenClipboard(hwnd)) return;
     HANDLE data = GetClipboardData(CF_DIB);
     const uint8_t* dib = data ? static_cast<const uint8_t*>(GlobalLock(data)) : nullptr;
@@ -91,24 +82,28 @@ void view_paste(HWND hwnd) {
         int rc = page_from_dib(dib, GlobalSize(data), &page);
         if (rc == IMG_OK) rc = to_view_form(&page);
         GlobalUnlock(data);
-        if (rc == IMG_OK) show_pasted_page(page);
-        else show_library_error(hwnd, rc, 40095);
+        if (rc == IMG_OK) show_pasted_page(w, page);
+        else show_library_error(hwnd, rc, CMD_PASTE);
     }
     CloseClipboard();
 }
 
-void view_remove_red_eye(HWND hwnd) {
+void view_remove_red_eye(MainWindow& w, HWND hwnd) {
     PageRegion turned{};
-    if (!selected_region(&turned)) {
+    if (!selected_region(w, &turned)) {
         MessageBeep(0);
         return;
     }
-    const PageRegion r = stored_region(turned, g_app.page.width, g_app.page.height, g_app.view_rotation);
-    if (int rc = remove_red_eye(&g_app.page, r.x, r.y, r.width, r.height)) {
-        show_library_error(hwnd, rc, 40097);
+    const PageRegion r = stored_region(turned, w.doc.page.width, w.doc.page.height, w.doc.view_rotation);
+    if (int rc = remove_red_eye(&w.doc.page, r.x, r.y, r.width, r.height)) {
+        show_library_error(hwnd, rc, CMD_REMOVE_RED_EYE);
         return;
     }
-    g_app.selection = RECT{};
-    view_render(true);
-    view_refresh(true, true);
+    w.doc.selection = RECT{};
+    view_render(w, true);
+    view_refresh(w, true, true);
 }
+
+void cmd_copy_to_clipboard(MainWindow& w, int) { view_copy_selection(w, w.hwnd); }
+void cmd_paste(MainWindow& w, int) { view_paste(w, w.hwnd); }
+void cmd_red_eye(MainWindow& w, int) { view_remove_red_eye(w, w.hwnd); }

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "app/app_win.h"
-#include "app/command_registry_win.h"
+#include "app/main_window_win.h"
+#include "resource_ids.h"
 #include "app/help_win.h"
 #include "view/image_view_win.h"
 #include "view/view_clipboard_win.h"
@@ -16,115 +16,120 @@
 #include "common/win_text_win.h"
 #include "view/zoom_window_win.h"
 
-namespace {
 
-void beep() { MessageBeep(0); }
+constexpr int kPageBoxHelpTopic = 15;
 
-bool frames_forward_only() { return frames_only_forward(g_app.file.format); }
+static void beep() { MessageBeep(0); }
 
-void cmd_snap_view(HWND, int id) {
-    g_app.selection = RECT{};
-    view_apply(id);
-    view_render(true);
+static bool frames_forward_only(MainWindow& w) { return frames_only_forward(w.doc.file.format); }
+
+void cmd_snap_view(MainWindow& w, int id) {
+    w.doc.selection = RECT{};
+    view_apply(w, id);
+    view_render(w, true);
 }
 
-void cmd_zoom(HWND, int id) {
-    g_app.selection = RECT{};
-    zoom_step(g_view.params, id == 40027, g_view.layout, view_page_size());
-    g_view.zoom_mode = ZOOM_NONE;
-    view_render(true);
+void cmd_zoom(MainWindow& w, int id) {
+    w.doc.selection = RECT{};
+    zoom_step(w.view.params, id == CMD_ZOOM_IN, w.view.layout, view_page_size(w));
+    w.view.zoom_mode = ZOOM_NONE;
+    view_render(w, true);
 }
 
-void cmd_zoom_to_selection(HWND, int) { view_zoom_to_selection(); }
+void cmd_zoom_to_selection(MainWindow& w, int) { view_zoom_to_selection(w); }
 
-void cmd_rotate_view(HWND hwnd, int id) {
-    g_app.selection = RECT{};
-    if (g_app.page.bits_per_pixel == 1) {
-        PostMessage(hwnd, WM_COMMAND, id == 40015 ? 40090 : id == 40051 ? 40091 : 40092, 0);
+void cmd_rotate_view(MainWindow& w, int id) {
+    w.doc.selection = RECT{};
+    if (w.doc.page.bits_per_pixel == 1) {
+        PostMessage(w.hwnd, WM_COMMAND,
+                    id == CMD_ROTATE_VIEW_90    ? CMD_ROTATE_IMAGE_90
+                    : id == CMD_ROTATE_VIEW_180 ? CMD_ROTATE_IMAGE_180
+                                                : CMD_ROTATE_IMAGE_270,
+                    0);
         return;
     }
-    g_app.view_rotation = add_view_rotation(g_app.view_rotation, id);
-    g_view.params.angle = g_app.view_rotation;
-    remember_file_rotation();
-    view_apply(g_app.settings.def_view);
-    view_render(true);
-    view_refresh(true, true);
+    w.doc.view_rotation = add_view_rotation(w.doc.view_rotation, id);
+    w.view.params.angle = w.doc.view_rotation;
+    remember_file_rotation(w);
+    view_apply(w, w.app.settings.def_view);
+    view_render(w, true);
+    view_refresh(w, true, true);
 }
 
-void cmd_scale_to_gray(HWND, int) {
-    g_app.settings.flags.ScaleToGray = !g_app.settings.flags.ScaleToGray;
-    if (!image_loaded() || g_app.page.bits_per_pixel != 1) return;
-    view_build_palette();
-    view_rebuild_bitmap();
-    view_render(false);
-    view_refresh(true, false);
+void cmd_scale_to_gray(MainWindow& w, int) {
+    w.app.settings.flags.ScaleToGray = !w.app.settings.flags.ScaleToGray;
+    if (!w.doc.image_loaded() || w.doc.page.bits_per_pixel != 1) return;
+    view_build_palette(w);
+    view_rebuild_bitmap(w);
+    view_render(w, false);
+    view_refresh(w, true, false);
 }
 
-void cmd_zoom_window(HWND, int) { toggle_zoom_window(); }
+void cmd_zoom_window(MainWindow& w, int) { toggle_zoom_window(w); }
 
 // ---- Pages ------------------------------------------------------------------------
 
 // Shows the error of a failed page read with the file name as caption.
-void page_read_failed(int code) {
-    show_file_error(code);
-    view_clear();
+static void page_read_failed(MainWindow& w, int code) {
+    show_file_error(w, code);
+    view_clear(w);
 }
 
-// Reads page g_app.page_index and shows it; `default_view` for first and last page.
-bool read_and_show(bool compositing, bool default_view) {
-    if (int rc = read_current_page(compositing)) {
-        page_read_failed(rc);
+// Reads page w.doc.page_index and shows it; `default_view` for first and last page.
+static bool read_and_show(MainWindow& w, bool compositing, bool default_view) {
+    if (int rc = read_current_page(w, compositing)) {
+        page_read_failed(w, rc);
         return false;
     }
-    view_build_palette();
-    view_rebuild_bitmap();
-    view_apply(default_view ? g_app.settings.def_view : g_view.zoom_mode);
-    view_render(true);
-    view_refresh(true, !default_view);
+    view_build_palette(w);
+    view_rebuild_bitmap(w);
+    view_apply(w, default_view ? w.app.settings.def_view : w.view.zoom_mode);
+    view_render(w, true);
+    view_refresh(w, true, !default_view);
     return true;
 }
 
 // Frames that build on the one before keep the current page as their canvas.
-void release_before_read(bool compositing) {
+static void release_before_read(MainWindow& w, bool compositing) {
     if (compositing) return;
-    release_page(&g_app.page);
-    g_app.page = PageBitmap{};
+    release_page(&w.doc.page);
+    w.doc.page = PageBitmap{};
 }
 
-void cmd_page(HWND, int id) {
-    const PageTarget t = page_command_target(id, g_app.page_index, g_app.file.page_count, frames_forward_only());
+void cmd_page(MainWindow& w, int id) {
+    const PageTarget t = page_command_target(id, w.doc.page_index, w.doc.file.page_count, frames_forward_only(w));
     if (t.move == MOVE_BEEP) {
         beep();
         return;
     }
     if (t.move != MOVE_READ) return;
-    const bool compositing = id == PAGE_NEXT && composites_frames(g_app.file.format);
-    if (!g_app.animating) release_before_read(compositing);
-    g_app.page_index = t.page;
-    read_and_show(compositing, id == PAGE_FIRST || id == PAGE_LAST);
+    const bool compositing = id == PAGE_NEXT && composites_frames(w.doc.file.format);
+    if (!w.app.flags.animating) release_before_read(w, compositing);
+    w.doc.page_index = t.page;
+    read_and_show(w, compositing, id == PAGE_FIRST || id == PAGE_LAST);
 }
 
 // ---- "PageBox" -------------------------------------------------------------------------
 
-void page_box_seek(HWND dialog) {
+static void page_box_seek(MainWindow& w, HWND dialog) {
     const int32_t position = (int32_t)SendDlgItemMessage(dialog, 1060, TBM_GETPOS, 0, 0);
     SetDlgItemInt(dialog, 1040, (UINT)(position + 1), FALSE);
-    view_seek_movie(position);
+    view_seek_movie(w, position);
 }
 
-void page_box_init(HWND dialog) {
-    const int32_t n = g_app.file.page_count, k = g_app.page_index;
+static void page_box_init(MainWindow& w, HWND dialog) {
+    const int32_t n = w.doc.file.page_count, k = w.doc.page_index;
     SetDlgItemInt(dialog, 410, (UINT)n, FALSE);
     SetDlgItemInt(dialog, 400, (UINT)(k + 1), FALSE);
     SendDlgItemMessage(dialog, 1090, UDM_SETRANGE32, 1, n);
-    if (frames_forward_only()) {
+    if (frames_forward_only(w)) {
         SetDlgItemInt(dialog, 1040, 1, FALSE);
         EnableWindow(GetDlgItem(dialog, 400), FALSE);
     } else {
         SetDlgItemInt(dialog, 1040, (UINT)(k + 1), FALSE);
     }
     HWND track = GetDlgItem(dialog, 1060);
-    if (is_movie_format(g_app.file.format)) {
+    if (is_movie_format(w.doc.file.format)) {
         SendMessage(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, n - 1));
         SendMessage(track, TBM_SETPOS, TRUE, k);
     } else {
@@ -132,137 +137,127 @@ void page_box_init(HWND dialog) {
     }
 }
 
-bool page_box_ok(HWND dialog) {
+static bool page_box_ok(MainWindow& w, HWND dialog) {
     TCHAR text[32];
     char narrow[32];
     GetDlgItemText(dialog, 1040, text, 32);
     from_tchar(text, narrow);
-    const int32_t n = g_app.file.page_count;
+    const int32_t n = w.doc.file.page_count;
     const int32_t index = page_box_index(narrow, n);
     if (index < 0) {
         TCHAR format[64], message[96], caption[64];
-        load_text(5045, format, 64);
-        load_text(5046, caption, 64);
+        load_text(IDS_PAGE_RANGE, format, 64);
+        load_text(IDS_INVALID_PAGE, caption, 64);
         wsprintf(message, format, n);
         MessageBox(dialog, message, caption, MB_OK | MB_ICONERROR);
         return false;
     }
-    g_app.page_index = index;
+    w.doc.page_index = index;
     return true;
 }
 
-INT_PTR CALLBACK page_box_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+// The main window is handed to the dialog on WM_INITDIALOG and kept with it.
+static INT_PTR CALLBACK page_box_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) SetWindowLongPtr(dialog, DWLP_USER, lp);
+    MainWindow* main = reinterpret_cast<MainWindow*>(GetWindowLongPtr(dialog, DWLP_USER));
+    if (!main) return FALSE;
+    MainWindow& w = *main;
     switch (msg) {
-    case WM_INITDIALOG: page_box_init(dialog); return TRUE;
-    case WM_HSCROLL: page_box_seek(dialog); return TRUE;
+    case WM_INITDIALOG: page_box_init(w, dialog); return TRUE;
+    case WM_HSCROLL: page_box_seek(w, dialog); return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK:
-            if (page_box_ok(dialog)) EndDialog(dialog, IDOK);
+            if (page_box_ok(w, dialog)) EndDialog(dialog, IDOK);
             return TRUE;
         case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
-        case IDHELP: show_help(dialog, 15); return TRUE;
+        case IDHELP: show_help(w.app.help, dialog, kPageBoxHelpTopic); return TRUE;
         }
         return FALSE;
     default: return FALSE;
     }
 }
 
-void cmd_go_to_page(HWND hwnd, int id) {
-    if (page_command_target(id, g_app.page_index, g_app.file.page_count, false).move == MOVE_BEEP) {
+void cmd_go_to_page(MainWindow& w, int id) {
+    if (page_command_target(id, w.doc.page_index, w.doc.file.page_count, false).move == MOVE_BEEP) {
         beep();
         return;
     }
-    const int32_t before = g_app.page_index;
-    DialogBox(g_app.instance, TEXT("PageBox"), hwnd, page_box_proc);
-    if (g_app.page_index == before) return;
-    release_before_read(false);
-    read_and_show(false, false);
+    const int32_t before = w.doc.page_index;
+    DialogBoxParam(w.app.instance, TEXT("PageBox"), w.hwnd, page_box_proc, (LPARAM)&w);
+    if (w.doc.page_index == before) return;
+    release_before_read(w, false);
+    read_and_show(w, false, false);
 }
 
-void cmd_play_pause(HWND, int) {
-    if (!image_loaded() || g_app.file.page_count == 1) {
+void cmd_play_pause(MainWindow& w, int) {
+    if (!w.doc.image_loaded() || w.doc.file.page_count == 1) {
         beep();
         return;
     }
-    if (g_app.animating || g_app.movie_playing) {
-        g_app.animating = false;
-        g_app.movie_playing = false;
+    if (w.app.flags.animating || w.app.flags.movie_playing) {
+        w.app.flags.animating = false;
+        w.app.flags.movie_playing = false;
         return;
     }
-    if (is_movie_format(g_app.file.format)) {
-        g_app.movie_playing = true;
-        post_worker(40055);
+    if (is_movie_format(w.doc.file.format)) {
+        w.app.flags.movie_playing = true;
+        post_worker(w.app.worker, CMD_PLAY_PAUSE);
     } else {
-        g_app.animating = true;
-        restart_animation_timer();
+        w.app.flags.animating = true;
+        restart_animation_timer(w);
     }
 }
 
-constexpr CommandEntry kViewCommands[] = {
-    {40024, 40026, NEED_IMAGE, cmd_snap_view},
-    {40033, 40033, NEED_IMAGE, cmd_snap_view},
-    {40027, 40028, NEED_IMAGE, cmd_zoom},
-    {40069, 40069, NEED_IMAGE, cmd_zoom_to_selection},
-    {40015, 40015, NEED_IMAGE, cmd_rotate_view},
-    {40051, 40052, NEED_IMAGE, cmd_rotate_view},
-    {40029, 40029, NEED_NONE, cmd_scale_to_gray},
-    {40034, 40034, NEED_NONE, cmd_zoom_window},
-    {40021, 40022, NEED_IMAGE, cmd_page},
-    {40049, 40050, NEED_IMAGE, cmd_page},
-    {40023, 40023, NEED_IMAGE, cmd_go_to_page},
-    {40055, 40055, NEED_NONE, cmd_play_pause},
-};
-GLIMRA_COMMANDS(kViewCommands);
 
-}  // namespace
 
-void view_zoom_to_selection() {
-    if (!view_has_selection()) return;
-    const RECT& s = g_app.selection;
+
+void view_zoom_to_selection(MainWindow& w) {
+    if (!view_has_selection(w)) return;
+    const RECT& s = w.doc.selection;
     const ViewRect sel = {s.left, s.top, s.right, s.bottom};
-    g_view.zoom_mode = zoom_to_selection(g_view.params, sel, g_view.layout, view_page_size());
-    g_app.selection = RECT{};
-    view_render(true);
+    w.view.zoom_mode = zoom_to_selection(w.view.params, sel, w.view.layout, view_page_size(w));
+    w.doc.selection = RECT{};
+    view_render(w, true);
 }
 
-void view_animation_tick() {
-    if (!g_app.animating || !image_loaded()) return;
-    g_app.page_index = animation_next(g_app.page_index, g_app.file.page_count);
-    if (read_current_page(true) != IMG_OK) {
-        g_app.animating = false;
-        view_clear();
+void view_animation_tick(MainWindow& w) {
+    if (!w.app.flags.animating || !w.doc.image_loaded()) return;
+    w.doc.page_index = animation_next(w.doc.page_index, w.doc.file.page_count);
+    if (read_current_page(w, true) != IMG_OK) {
+        w.app.flags.animating = false;
+        view_clear(w);
         return;
     }
-    view_build_palette();
-    view_rebuild_bitmap();
-    view_render(true);
-    view_refresh(true, true);
+    view_build_palette(w);
+    view_rebuild_bitmap(w);
+    view_render(w, true);
+    view_refresh(w, true, true);
 }
 
-void view_seek_movie(int32_t position) {
-    if (!is_movie_format(g_app.file.format)) return;
-    const int32_t frame = key_frame_at_or_before(g_app.file.keyframes, g_app.file.page_count, position);
-    if (frame < 0 || frame == g_app.page_index) return;
-    g_app.page_index = frame;
-    release_before_read(false);
-    if (int rc = read_current_page(false)) {
-        page_read_failed(rc);
+void view_seek_movie(MainWindow& w, int32_t position) {
+    if (!is_movie_format(w.doc.file.format)) return;
+    const int32_t frame = key_frame_at_or_before(w.doc.file.keyframes, w.doc.file.page_count, position);
+    if (frame < 0 || frame == w.doc.page_index) return;
+    w.doc.page_index = frame;
+    release_before_read(w, false);
+    if (int rc = read_current_page(w, false)) {
+        page_read_failed(w, rc);
         return;
     }
-    view_build_palette();
-    view_rebuild_bitmap();
-    view_apply_current();
-    view_render(false);
+    view_build_palette(w);
+    view_rebuild_bitmap(w);
+    view_apply_current(w);
+    view_render(w, false);
 }
 
-void view_track_bar_scroll(HWND track, int code, int position) {
+void view_track_bar_scroll(MainWindow& w, HWND track, int code, int position) {
     switch (code) {
     case TB_PAGEUP:
     case TB_PAGEDOWN: position = (int)SendMessage(track, TBM_GETPOS, 0, 0); break;
     case TB_THUMBPOSITION:
     case TB_THUMBTRACK: break;
-    default: position = g_app.page_index;
+    default: position = w.doc.page_index;
     }
-    view_seek_movie(position);
+    view_seek_movie(w, position);
 }

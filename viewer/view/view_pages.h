@@ -3,15 +3,17 @@
 // animation step and the movie seek back to a key frame.
 #pragma once
 
+#include "resource_ids.h"
+
 #include <cstdint>
 
 // Command identifiers of the page commands.
 enum PageCommand : int {
-    PAGE_NEXT = 40021,
-    PAGE_PREVIOUS = 40022,
-    PAGE_GO_TO = 40023,
-    PAGE_FIRST = 40049,
-    PAGE_LAST = 40050,
+    PAGE_NEXT = CMD_NEXT_PAGE,
+    PAGE_PREVIOUS = CMD_PREVIOUS_PAGE,
+    PAGE_GO_TO = CMD_GO_TO_PAGE,
+    PAGE_FIRST = CMD_FIRST_PAGE,
+    PAGE_LAST = CMD_LAST_PAGE,
 };
 
 // The outcome of a page command on page k of n.

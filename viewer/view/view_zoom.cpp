@@ -4,6 +4,8 @@
 // truncate toward zero as the integer view arithmetic always has.
 #include "view/view_zoom.h"
 
+#include "resource_ids.h"
+
 #include <algorithm>
 
 #include "settings/option_words.h"
@@ -112,7 +114,7 @@ int32_t add_view_rotation(int32_t angle, int command) {
         int command;
         int32_t degrees;
     };
-    static constexpr Turn kTurns[] = {{40015, 90}, {40051, 180}, {40052, 270}};
+    static constexpr Turn kTurns[] = {{CMD_ROTATE_VIEW_90, 90}, {CMD_ROTATE_VIEW_180, 180}, {CMD_ROTATE_VIEW_270, 270}};
     for (const Turn& t : kTurns) {
         if (t.command != command) continue;
         const int32_t sum = angle + t.degrees;

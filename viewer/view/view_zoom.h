@@ -3,6 +3,8 @@
 // rotation, panning and the ViewParams handed to scale_page for the display bitmap.
 #pragma once
 
+#include "resource_ids.h"
+
 #include <cstdint>
 
 #include "imaging.h"
@@ -13,10 +15,10 @@ struct OptionFlags;
 // The current zoom mode is the snap view's command identifier, or none.
 enum ZoomMode : int32_t {
     ZOOM_NONE = 0,
-    ZOOM_ACTUAL_SIZE = 40024,  // "100% View"
-    ZOOM_FIT_WIDTH = 40025,    // "Fit To Width"
-    ZOOM_FIT_WINDOW = 40026,   // "Fit To Window"
-    ZOOM_CUSTOM = 40033,       // "Fit To Custom %"
+    ZOOM_ACTUAL_SIZE = CMD_VIEW_100,  // "100% View"
+    ZOOM_FIT_WIDTH = CMD_FIT_TO_WIDTH,  // "Fit To Width"
+    ZOOM_FIT_WINDOW = CMD_FIT_TO_WINDOW,  // "Fit To Window"
+    ZOOM_CUSTOM = CMD_FIT_TO_CUSTOM,  // "Fit To Custom %"
 };
 
 inline constexpr int32_t kActualScale = 256;      // 100 %
@@ -39,7 +41,7 @@ void zoom_step(ViewParams& view, bool zoom_in, const ViewLayout& layout, PageSiz
 // (ZOOM_ACTUAL_SIZE when the result is exactly 100 %, else ZOOM_NONE).
 int32_t zoom_to_selection(ViewParams& view, const ViewRect& sel, const ViewLayout& layout, PageSize page);
 
-// The view-rotation commands: 40015 turn by 90, 40051 by 180, 40052 by 270 degrees.
+// The view-rotation commands turn by 90, 180 and 270 degrees.
 // Returns the new angle (0 ... 270), or `angle` for any other command.
 int32_t add_view_rotation(int32_t angle, int command);
 

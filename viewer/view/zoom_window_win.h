@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
+struct MainWindow;
+
 bool register_zoom_window_class(HINSTANCE instance);
 // "Zoom Window": opens the window at (0, 0), or closes it when it is open.
-void toggle_zoom_window();
+void toggle_zoom_window(MainWindow& w);
 // After the main view rendered: rebuild the overview when `recompute`, then repaint.
-void zoom_window_refresh(bool recompute);
-HWND zoom_window();
+void zoom_window_refresh(MainWindow& w, bool recompute);

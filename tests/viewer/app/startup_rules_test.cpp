@@ -11,6 +11,7 @@
 #include <string>
 
 #include "settings/command_list.h"
+#include "app/command_table.h"
 #include "app/startup_rules.h"
 #include "test_support.h"
 
