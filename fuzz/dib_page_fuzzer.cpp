@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "dib_page.h"
+#include "view/dib_page.h"
 #include "imaging.h"
-#include "view_selection.h"
+#include "view/view_selection.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 22)) return 0;

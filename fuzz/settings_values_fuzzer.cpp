@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "command_table.h"
-#include "key_table.h"
-#include "settings_table.h"
-#include "toolbar_layout.h"
+#include "settings/command_list.h"
+#include "settings/key_table.h"
+#include "settings/settings_table.h"
+#include "settings/toolbar_layout.h"
 
 namespace {
 

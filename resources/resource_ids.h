@@ -1,4 +1,8 @@
-// Resource identifiers shared by the .rc files and the viewer.
+// Resource identifiers shared by the .rc files and the viewer: the one place where the
+// numbers of commands and messages are written. A command's identifier equals the
+// string-table entry holding its name (resources/strings.rc); the menus, the
+// accelerators and the command list of the settings send these identifiers. A native
+// test checks this header against menus.rc and strings.rc so the two cannot drift.
 #pragma once
 
 #define IDS_TITLE 1
@@ -8,12 +12,134 @@
 #define IDM_MAIN 102
 #define IDM_CONTEXT 119
 
-#define IDS_ERROR_BASE 5000
-
+// Commands that the resource scripts name rather than number.
 #define IDM_EXIT 40003
 #define IDM_PREFERENCES 40031
 #define IDM_NEXT_TOOLBAR 40059
 #define IDM_PREVIOUS_TOOLBAR 40060
 #define IDM_TOOLBAR_FIRST 40121  // 40121 ... 40130 select toolbar 0 ... 9
+#define IDM_TOOLBAR_LAST 40130
+
+// Library error code c is shown as string IDS_ERROR_BASE - c (5001 ... 5010).
+#define IDS_ERROR_BASE 5000
+#define IDS_ERROR_IO 5003
+// Messages and captions of the viewer's questions and refusals.
+#define IDS_ASK_LEAVE_GLIMRA_MODE 5013
+#define IDS_GLIMRA_MODE 5014
+#define IDS_ASK_ENABLE_THUMBNAILS 5015
+#define IDS_THUMBNAILS_DISABLED 5016
+#define IDS_NO_MATCHING_FILES 5017
+#define IDS_NO_MAIL 5022
+#define IDS_EMAIL 5023
+#define IDS_NOTHING_TAGGED 5029
+#define IDS_BATCH_PROCESS 5030
+#define IDS_ASK_DELETE_TAGGED 5031
+#define IDS_NO_SLIDES 5038
+#define IDS_ASK_DROP_SLIDES 5039
+#define IDS_PAGE_RANGE 5045
+#define IDS_INVALID_PAGE 5046
+
+// Every command identifier, as X(name, number).
+#define GLIMRA_COMMAND_IDS(X) \
+    X(CMD_COPYRIGHT_INFO, 40002) \
+    X(CMD_EXIT, IDM_EXIT) \
+    X(CMD_OPEN, 40004) \
+    X(CMD_CLOSE, 40005) \
+    X(CMD_SAVE_AS, 40006) \
+    X(CMD_ONLINE_HELP, 40008) \
+    X(CMD_IMAGE_INFO, 40009) \
+    X(CMD_PRINT, 40010) \
+    X(CMD_RESIZE, 40013) \
+    X(CMD_CROP, 40014) \
+    X(CMD_ROTATE_VIEW_90, 40015) \
+    X(CMD_INVERT, 40016) \
+    X(CMD_FLIP_VERTICAL, 40018) \
+    X(CMD_FLIP_HORIZONTAL, 40019) \
+    X(CMD_NEXT_PAGE, 40021) \
+    X(CMD_PREVIOUS_PAGE, 40022) \
+    X(CMD_GO_TO_PAGE, 40023) \
+    X(CMD_VIEW_100, 40024) \
+    X(CMD_FIT_TO_WIDTH, 40025) \
+    X(CMD_FIT_TO_WINDOW, 40026) \
+    X(CMD_ZOOM_IN, 40027) \
+    X(CMD_ZOOM_OUT, 40028) \
+    X(CMD_SCALE_TO_GRAY, 40029) \
+    X(CMD_PREFERENCES, IDM_PREFERENCES) \
+    X(CMD_FILE_ASSOCIATIONS, 40032) \
+    X(CMD_FIT_TO_CUSTOM, 40033) \
+    X(CMD_ZOOM_WINDOW, 40034) \
+    X(CMD_TOGGLE_THUMBNAIL_VIEW, 40035) \
+    X(CMD_MODIFY_COLORS, 40038) \
+    X(CMD_COLOR_TO_GRAY, 40040) \
+    X(CMD_DARKEN, 40041) \
+    X(CMD_LIGHTEN, 40042) \
+    X(CMD_TOGGLE_SELECTION, 40043) \
+    X(CMD_SCREEN_CAPTURE, 40048) \
+    X(CMD_FIRST_PAGE, 40049) \
+    X(CMD_LAST_PAGE, 40050) \
+    X(CMD_ROTATE_VIEW_180, 40051) \
+    X(CMD_ROTATE_VIEW_270, 40052) \
+    X(CMD_PREVIOUS_FILE, 40053) \
+    X(CMD_NEXT_FILE, 40054) \
+    X(CMD_PLAY_PAUSE, 40055) \
+    X(CMD_SLIDE_SHOW, 40056) \
+    X(CMD_COPY_TO_CLIPBOARD, 40058) \
+    X(CMD_NEXT_TOOLBAR, IDM_NEXT_TOOLBAR) \
+    X(CMD_PREVIOUS_TOOLBAR, IDM_PREVIOUS_TOOLBAR) \
+    X(CMD_DELETE_FILE, 40061) \
+    X(CMD_COPY_FILE, 40063) \
+    X(CMD_SEND_VIA_EMAIL, 40064) \
+    X(CMD_SEND_VIA_IRDA, 40065) \
+    X(CMD_FIRST_THUMBNAIL_IMAGE, 40066) \
+    X(CMD_LAST_THUMBNAIL_IMAGE, 40067) \
+    X(CMD_ZOOM_TO_SELECTION, 40069) \
+    X(CMD_RECEIVE_VIA_IRDA, 40076) \
+    X(CMD_TOGGLE_FULLSCREEN_VIEW, 40077) \
+    X(CMD_SORT_BY_NAME, 40078) \
+    X(CMD_SORT_BY_DATE, 40079) \
+    X(CMD_SORT_BY_SIZE, 40080) \
+    X(CMD_TOGGLE_COMBO_VIEW, 40087) \
+    X(CMD_REFRESH_THUMBNAILS, 40088) \
+    X(CMD_UNDEFINED, 40089) \
+    X(CMD_ROTATE_IMAGE_90, 40090) \
+    X(CMD_ROTATE_IMAGE_180, 40091) \
+    X(CMD_ROTATE_IMAGE_270, 40092) \
+    X(CMD_ACQUIRE_FROM_TWAIN, 40093) \
+    X(CMD_SELECT_TWAIN_DEVICE, 40094) \
+    X(CMD_PASTE, 40095) \
+    X(CMD_REMOVE_RED_EYE, 40097) \
+    X(CMD_START_CUSTOM_SLIDESHOW, 40098) \
+    X(CMD_TAG_FOR_COPY, 40099) \
+    X(CMD_TAG_FOR_CONVERSION, 40100) \
+    X(CMD_TAG_FOR_RESIZE, 40101) \
+    X(CMD_TAG_FOR_ROTATE_90, 40102) \
+    X(CMD_TAG_FOR_ROTATE_180, 40103) \
+    X(CMD_TAG_FOR_ROTATE_270, 40104) \
+    X(CMD_TAG_FOR_DELETE, 40105) \
+    X(CMD_START_BATCH_PROCESS, 40108) \
+    X(CMD_REMOVE_TAGS, 40109) \
+    X(CMD_TAG_ALL_IMAGES_AS_THIS_ONE, 40110) \
+    X(CMD_REMOVE_TAGS_FROM_ALL_IMAGES, 40111) \
+    X(CMD_RENAME_FILE, 40112) \
+    X(CMD_RECORD_VOICE_NOTE, 40113) \
+    X(CMD_PLAY_VOICE_NOTE, 40114) \
+    X(CMD_ADD_IMAGE_TO_SLIDESHOW, 40115) \
+    X(CMD_ADD_ALL_IMAGES_TO_SLIDESHOW, 40116) \
+    X(CMD_OPEN_SLIDESHOW, 40117) \
+    X(CMD_SAVE_SLIDESHOW, 40118) \
+    X(CMD_EDIT_CUSTOM_SLIDESHOW, 40119) \
+    X(CMD_TAG_FOR_CROP, 40120) \
+    X(CMD_LOSSLESSLY_ROTATE_JPEG, 40133) \
+    X(CMD_TOOLBAR_FIRST, IDM_TOOLBAR_FIRST) \
+    X(CMD_TOOLBAR_LAST, IDM_TOOLBAR_LAST)
+
+
+#ifndef RC_INVOKED
+enum CommandId : int {
+#define GLIMRA_COMMAND_ENUM(name, number) name = number,
+    GLIMRA_COMMAND_IDS(GLIMRA_COMMAND_ENUM)
+#undef GLIMRA_COMMAND_ENUM
+};
+#endif
 
 #include "dialogs/settings_ids.h"

@@ -1,8 +1,0 @@
-// The "Settings" property sheet with its nine pages.
-#pragma once
-
-#include <windows.h>
-
-// Shows the sheet modally over `owner`, starting on the page last used. The pages
-// edit the live settings; the caller saves them afterwards.
-void show_settings_sheet(HWND owner);
