@@ -4,6 +4,9 @@
 // 2x1 or 2x2 against luma, replicated at full size and averaged at half size.
 // With SSE2 a row of an MCU is converted eight pixels at a time with the same
 // integer arithmetic (the clamp table's values are computed, not looked up).
+// Streams whose three components are red, green and blue themselves (an Adobe APP14
+// transform 0, or identifiers 'R', 'G', 'B') skip the conversion: the same sampling
+// rules apply, with green and blue in the places of Cb and Cr.
 #include <cstring>
 
 #include "codecs/jpeg_state.h"
@@ -32,6 +35,20 @@ inline void put_rgb(const JpegDecoderState* s, const JpegColorTerms& t, uint8_t*
     }
 }
 
+// Writes one pixel from red, green and blue samples (0..255) as they are.
+template <int BPP>
+inline void put_plain(const JpegDecoderState* s, uint8_t* p, int r, int g, int b) {
+    if constexpr (BPP == 24) {
+        p[0] = (uint8_t)b;
+        p[1] = (uint8_t)g;
+        p[2] = (uint8_t)r;
+    } else {
+        const uint16_t v = (uint16_t)(s->rgb565[0][r] | s->rgb565[1][g] | s->rgb565[2][b]);
+        p[0] = (uint8_t)v;
+        p[1] = (uint8_t)(v >> 8);
+    }
+}
+
 struct McuShape {
     int hs, vs;       // chroma shift: 1 when luma has two blocks in that direction
     int blocks_x;     // luma blocks across
@@ -46,11 +63,12 @@ inline int luma_at(const uint8_t* y, const McuShape& m, int px, int py) {
     return y[((py >> 3) * m.blocks_x + (px >> 3)) * 64 + (py & 7) * 8 + (px & 7)];
 }
 
-template <int BPP>
+// PLAIN: the three planes are red, green and blue, written as they are.
+template <int BPP, bool PLAIN = false>
 void put_full_scalar(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y, const uint8_t* cb,
               const uint8_t* cr, int x0, int y0) {
     const McuShape m = shape_of(s->sampling);
-    const JpegColorTerms& t = jpeg_color_terms();
+    [[maybe_unused]] const JpegColorTerms& t = jpeg_color_terms();
     const int w = (8 << m.hs) < out->width - x0 ? (8 << m.hs) : out->width - x0;
     const int h = (8 << m.vs) < out->height - y0 ? (8 << m.vs) : out->height - y0;
     for (int py = 0; py < h; ++py) {
@@ -58,16 +76,17 @@ void put_full_scalar(const JpegDecoderState* s, const JpegOutput* out, const uin
         const int crow = (py >> m.vs) * 8;
         for (int px = 0; px < w; ++px, p += BPP / 8) {
             const int c = crow + (px >> m.hs);
-            put_rgb<BPP>(s, t, p, luma_at(y, m, px, py) << 12, cb[c], cr[c]);
+            if constexpr (PLAIN) put_plain<BPP>(s, p, luma_at(y, m, px, py), cb[c], cr[c]);
+            else put_rgb<BPP>(s, t, p, luma_at(y, m, px, py) << 12, cb[c], cr[c]);
         }
     }
 }
 
-template <int BPP>
+template <int BPP, bool PLAIN = false>
 void put_half_scalar(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y, const uint8_t* cb,
               const uint8_t* cr, int x0, int y0) {
     const McuShape m = shape_of(s->sampling);
-    const JpegColorTerms& t = jpeg_color_terms();
+    [[maybe_unused]] const JpegColorTerms& t = jpeg_color_terms();
     const int nx = 2 >> m.hs, ny = 2 >> m.vs, shift = (1 - m.hs) + (1 - m.vs);
     const int w = (4 << m.hs) < out->width - x0 ? (4 << m.hs) : out->width - x0;
     const int h = (4 << m.vs) < out->height - y0 ? (4 << m.vs) : out->height - y0;
@@ -84,7 +103,8 @@ void put_half_scalar(const JpegDecoderState* s, const JpegOutput* out, const uin
                     sb += cb[(cy + j) * 8 + cx + i];
                     sr += cr[(cy + j) * 8 + cx + i];
                 }
-            put_rgb<BPP>(s, t, p, sum << 10, sb >> shift, sr >> shift);
+            if constexpr (PLAIN) put_plain<BPP>(s, p, sum >> 2, sb >> shift, sr >> shift);
+            else put_rgb<BPP>(s, t, p, sum << 10, sb >> shift, sr >> shift);
         }
     }
 }
@@ -265,6 +285,11 @@ void put_half(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y
 
 void jpeg_put_mcu(const JpegDecoderState* s, const JpegOutput* out, const uint8_t* y, const uint8_t* cb,
                   const uint8_t* cr, int x0, int y0, bool half) {
+    if (s->rgb_components) {
+        if (out->bpp == 24) (half ? put_half_scalar<24, true> : put_full_scalar<24, true>)(s, out, y, cb, cr, x0, y0);
+        else (half ? put_half_scalar<16, true> : put_full_scalar<16, true>)(s, out, y, cb, cr, x0, y0);
+        return;
+    }
     if (out->bpp == 24) (half ? put_half<24> : put_full<24>)(s, out, y, cb, cr, x0, y0);
     else (half ? put_half<16> : put_full<16>)(s, out, y, cb, cr, x0, y0);
 }
@@ -294,6 +319,8 @@ void jpeg_put_pixel(const JpegDecoderState* s, const JpegOutput* out, int x, int
     if (x >= out->width || y >= out->height) return;
     uint8_t* p = out->pixels + (size_t)y * out->pitch;
     if (out->bpp == 8) p[x] = (uint8_t)lum;
+    else if (s->rgb_components && out->bpp == 24) put_plain<24>(s, p + 3 * (size_t)x, lum, cb, cr);
+    else if (s->rgb_components) put_plain<16>(s, p + 2 * (size_t)x, lum, cb, cr);
     else if (out->bpp == 24) put_rgb<24>(s, jpeg_color_terms(), p + 3 * (size_t)x, lum << 12, cb, cr);
     else put_rgb<16>(s, jpeg_color_terms(), p + 2 * (size_t)x, lum << 12, cb, cr);
 }
@@ -304,7 +331,9 @@ void jpeg_put_eighth_mcu(const JpegDecoderState* s, const JpegOutput* out, int x
     for (int j = 0; j < ny && y0 + j < out->height; ++j) {
         uint8_t* row = out->pixels + (size_t)(y0 + j) * out->pitch;
         for (int i = 0; i < nx && x0 + i < out->width; ++i) {
-            if (out->bpp == 24) put_rgb<24>(s, t, row + 3 * (size_t)(x0 + i), lum[j * nx + i] << 12, cb, cr);
+            if (s->rgb_components)
+                jpeg_put_pixel(s, out, x0 + i, y0 + j, lum[j * nx + i], cb, cr);
+            else if (out->bpp == 24) put_rgb<24>(s, t, row + 3 * (size_t)(x0 + i), lum[j * nx + i] << 12, cb, cr);
             else put_rgb<16>(s, t, row + 2 * (size_t)(x0 + i), lum[j * nx + i] << 12, cb, cr);
         }
     }

@@ -24,6 +24,7 @@ struct Baseline {
     HuffPair huff[3];
     int32_t pred[3];
     const int32_t* quant[3];
+    int table[3];  // the quantisation table each component selects
 };
 
 inline uint32_t next_bits(const JpegBits* b) { return (uint32_t)(b->acc >> (64 - JPEG_AHEAD_BITS)); }
@@ -168,7 +169,7 @@ inline uint8_t dc_sample(const Baseline& d, int c, int32_t dc) {
 
 // Samples of block i of an MCU decoded by decode_mcu.
 inline void block_samples(const Baseline& d, int c, const int16_t* coef, int ac, uint8_t* samples) {
-    if (ac) jpeg_idct_block(coef, d.s, c == 0 ? 0 : 1, samples);
+    if (ac) jpeg_idct_block(coef, d.s, d.table[c], samples);
     else jpeg_idct_dc(coef[0], d.quant[c], d.s->range_limit, samples);
 }
 
@@ -268,10 +269,13 @@ int jpeg_decode_baseline(JpegDecoderState* s, JpegInput* in, const JpegOutput* o
     const bool grey = s->component_count == 1;
     if (!grey && s->scan_components != 3) return ERR_UNSUPPORTED;  // one scan per component
     for (int c = 0; c < (grey ? 1 : 3); ++c) {
-        const int dc = grey ? 0 : s->comp[c].dc_table, ac = grey ? 0 : s->comp[c].ac_table;
+        // Each component takes the Huffman tables its scan selects and the
+        // quantisation table its frame header selects.
+        const int dc = s->comp[c].dc_table, ac = s->comp[c].ac_table;
         d.huff[c] = HuffPair{s->dc_fast[dc], s->dc_full[dc], s->ac_fast[ac], s->ac_full[ac], s->dc_ahead[dc], s->ac_ahead[ac], s->ac_skip[ac]};
         if (!d.huff[c].dc_fast || !d.huff[c].ac_fast) return ERR_BAD_HEADER;
-        d.quant[c] = s->dequant[c == 0 ? 0 : 1];
+        d.table[c] = s->comp[c].quant & 3;
+        d.quant[c] = s->dequant[d.table[c]];
     }
     s->restart_countdown = s->restart_interval;
     jpeg_bits_fill(&d.bits);

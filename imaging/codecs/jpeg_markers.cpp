@@ -1,6 +1,7 @@
 // JPEG marker scanner and header parsers: frame (SOFn), scan (SOS), Huffman (DHT)
 // and quantisation (DQT) tables, restart interval, Exif APP1 and comment segments
 // (ITU-T T.81 Annex B). Every read is checked against the buffer.
+#include <algorithm>
 #include <cstring>
 
 #include "codecs/jpeg_state.h"
@@ -9,7 +10,7 @@ namespace {
 
 enum {
     M_SOF0 = 0xC0, M_SOF3 = 0xC3, M_DHT = 0xC4, M_SOI = 0xD8, M_EOI = 0xD9, M_SOS = 0xDA,
-    M_DQT = 0xDB, M_DRI = 0xDD, M_APP1 = 0xE1, M_COM = 0xFE,
+    M_DQT = 0xDB, M_DRI = 0xDD, M_APP0 = 0xE0, M_APP1 = 0xE1, M_APP14 = 0xEE, M_COM = 0xFE,
     SCAN_LIMIT = 65536,
 };
 
@@ -21,6 +22,16 @@ void take_exif(JpegDecoderState* s, const uint8_t* seg, size_t avail, size_t pay
     if (L <= 8 || avail < 2 + 4 || std::memcmp(seg + 2, "Exif", 4) != 0) return;
     s->exif_position = (int32_t)(payload + 6);
     s->exif_length = (int32_t)(L - 8);
+}
+
+// APP0 "JFIF\0" and APP14 "Adobe" (version, two flag words, then the transform byte).
+void take_colour_marker(JpegDecoderState* s, int m, const uint8_t* seg, size_t avail, uint32_t L) {
+    const size_t payload = std::min<size_t>(L >= 2 ? L - 2 : 0, avail >= 2 ? avail - 2 : 0);
+    if (m == M_APP0 && payload >= 5 && std::memcmp(seg + 2, "JFIF", 5) == 0) s->saw_jfif = true;
+    if (m == M_APP14 && payload >= 12 && std::memcmp(seg + 2, "Adobe", 5) == 0) {
+        s->saw_adobe = true;
+        s->adobe_transform = seg[2 + 11];
+    }
 }
 
 void take_comment(JpegDecoderState* s, const uint8_t* seg, size_t avail, uint32_t L) {
@@ -70,6 +81,7 @@ int jpeg_parse_dqt(JpegDecoderState* s, const uint8_t* seg, size_t avail) {
         if (tq > 3 || p + 1 + bytes > end) return ERR_BAD_HEADER;
         for (int i = 0; i < 64; ++i)
             s->quant[tq][i] = pq ? (int32_t)be16(seg + p + 1 + 2 * i) : seg[p + 1 + i];
+        s->quant_present[tq] = 1;
         p += 1 + bytes;
     }
     return IMG_OK;
@@ -104,6 +116,7 @@ int jpeg_scan_markers(JpegDecoderState* s, const uint8_t* buf, size_t len, size_
         else if (m == M_DRI && L == 4 && avail >= 4) s->restart_interval = s->restart_countdown = (int32_t)be16(seg + 2);
         else if (m == M_APP1) take_exif(s, seg, avail, i + 4, L);
         else if (m == M_COM) take_comment(s, seg, avail, L);
+        else if (m == M_APP0 || m == M_APP14) take_colour_marker(s, m, seg, avail, L);
         if (rc < 0) return rc;
         i += 2 + L;
     }
@@ -129,6 +142,7 @@ int jpeg_parse_frame(JpegDecoderState* s, const uint8_t* buf, size_t len, size_t
         k.h = p[9 + 3 * c] >> 4;
         k.v = p[9 + 3 * c] & 15;
         k.quant = p[10 + 3 * c];
+        if (k.quant > 3) return ERR_BAD_HEADER;  // the state holds tables 0 to 3
     }
     s->sampling = p[9];
     return IMG_OK;
@@ -162,14 +176,32 @@ int jpeg_parse_scan(JpegDecoderState* s, const uint8_t* buf, size_t len, size_t 
     return IMG_OK;
 }
 
-void jpeg_prepare_quant(JpegDecoderState* s, bool dc_only) {
+int jpeg_prepare_quant(JpegDecoderState* s, bool dc_only) {
     const int32_t* aan = jpeg_aan_scales();
-    const int tables = s->component_count < 4 ? s->component_count : 4;
-    for (int t = 0; t < tables; ++t)
+    bool done[4] = {};
+    for (int c = 0; c < s->component_count && c < 4; ++c) {
+        const int t = s->comp[c].quant;
+        if (t > 3 || !s->quant_present[t]) return ERR_BAD_HEADER;
+        if (done[t]) continue;
+        done[t] = true;
         for (int z = 0; z < 64; ++z) {
             const int n = kJpegZigzag[z];
             const int64_t q = s->quant[t][z];
             s->dequant[t][n] = dc_only && n != 0 ? (int32_t)q : (int32_t)((q * aan[n]) >> 12);
         }
-    for (int t = 0; t < tables; ++t) jpeg_prepare_idct_table(s, t);
+        jpeg_prepare_idct_table(s, t);
+    }
+    return IMG_OK;
+}
+
+void jpeg_reset_colour(JpegDecoderState* s) {
+    s->saw_jfif = s->saw_adobe = s->rgb_components = false;
+    s->adobe_transform = 0;
+}
+
+void jpeg_decide_colour(JpegDecoderState* s) {
+    const JpegComponent* k = s->comp;
+    if (s->component_count != 3 || s->saw_jfif) s->rgb_components = false;
+    else if (s->saw_adobe) s->rgb_components = s->adobe_transform == 0;
+    else s->rgb_components = k[0].id == 'R' && k[1].id == 'G' && k[2].id == 'B';
 }

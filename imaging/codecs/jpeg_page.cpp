@@ -28,6 +28,7 @@ void reset_frame(JpegDecoderState* s, int options) {
     s->exif_position = s->exif_length = 0;
     s->options = options;
     std::memset(s->comment, 0, sizeof s->comment);
+    jpeg_reset_colour(s);
     for (int c = 1; c < 4; ++c) s->comp[c].h = s->comp[c].v = 1;
 }
 
@@ -143,11 +144,13 @@ int decode_strip(Decode& d, const uint8_t* bytes, size_t size, int64_t first_row
     if (start_of_image(in, &pos)) return ERR_BAD_HEADER;
     s->restart_interval = s->restart_countdown = 0;  // each stream starts without one
     s->options &= ~JPEG_PROGRESSIVE;
+    jpeg_reset_colour(s);
     const int marker = jpeg_scan_markers(s, bytes, size, &pos);
     if (marker < 0) return marker;
     if (int rc = check_frame_marker(s, marker, in, pos)) return rc;
     if (int rc = jpeg_parse_frame(s, bytes, size, pos)) return rc;
     if (s->width != d.source->width || s->component_count != (d.out.bpp == 8 ? 1 : 3)) return ERR_BAD_HEADER;
+    jpeg_decide_colour(s);
     pos += (size_t)(bytes[pos] << 8 | bytes[pos + 1]);
     if (jpeg_scan_markers(s, bytes, size, &pos) != SOS) return ERR_BAD_HEADER;
     const size_t header = pos;
@@ -155,7 +158,7 @@ int decode_strip(Decode& d, const uint8_t* bytes, size_t size, int64_t first_row
     s->scan_count = 1;
     if (!s->lookups_built)
         if (int rc = jpeg_build_lookups(s)) return rc;
-    jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0);
+    if (int rc = jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0)) return rc;
     in.pos = pos;
     const JpegOutput out = strip_output(d, first_row, rows);
     const int rc = (s->options & JPEG_PROGRESSIVE) ? jpeg_decode_progressive(s, &in, bytes + header, size - header, &out)
@@ -216,6 +219,7 @@ int run(Decode& d) {
     if (s->exif_position && hand_over_exif(d) == 1) return 1;
     if (int rc = check_frame_marker(s, marker, d.in, pos)) return rc;
     if (int rc = jpeg_parse_frame(s, d.in.buf, d.in.len, pos)) return rc;
+    jpeg_decide_colour(s);
     if (int rc = prepare_target(d)) return rc;
     if (int rc = prepare_palette(d)) return rc;
     pos += (size_t)(d.in.buf[pos] << 8 | d.in.buf[pos + 1]);
@@ -225,7 +229,7 @@ int run(Decode& d) {
     s->scan_count = 1;
     if (!s->lookups_built)
         if (int rc = jpeg_build_lookups(s)) return rc;
-    jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0);
+    if (int rc = jpeg_prepare_quant(s, (s->options & JPEG_THUMBNAIL) != 0)) return rc;
     if (s->component_count == 3 && !d.shared) jpeg_fill_color_tables(s);
     d.in.pos = pos;
     if (s->options & JPEG_PROGRESSIVE)

@@ -97,11 +97,11 @@ struct Scan {
 };
 
 JPEG_INLINE int dc_symbol(Scan& sc, int c) {
-    const int t = sc.s->component_count == 1 ? 0 : sc.s->comp[c].dc_table;
+    const int t = sc.s->comp[c].dc_table;
     return jpeg_huff_symbol(&sc.bits, sc.s->dc_fast[t], sc.s->dc_full[t], 6, 12);
 }
 JPEG_INLINE int ac_symbol(Scan& sc, int c) {
-    const int t = sc.s->component_count == 1 ? 0 : sc.s->comp[c].ac_table;
+    const int t = sc.s->comp[c].ac_table;
     return jpeg_huff_symbol(&sc.bits, sc.s->ac_fast[t], sc.s->ac_full[t], 8, 16);
 }
 
@@ -124,7 +124,7 @@ JPEG_INLINE int ac_first(Scan& sc, int c, int16_t* blk) {
         return IMG_OK;
     }
     const JpegDecoderState* s = sc.s;
-    const int32_t* ahead = s->ac_ahead[s->component_count == 1 ? 0 : s->comp[c].ac_table];
+    const int32_t* ahead = s->ac_ahead[s->comp[c].ac_table];
     for (int k = s->ss; k <= s->se; ++k) {
         // A coefficient or sixteen zeros whose code and value bits the look-ahead holds.
         if (sc.bits.bits < 32) jpeg_bits_fill(&sc.bits);
@@ -239,7 +239,7 @@ int scan_interleaved(Scan& sc, const JpegFrameGeometry& g) {
 bool tables_present(const JpegDecoderState* s, bool dc) {
     for (int comp = 0; comp < s->component_count; ++comp) {
         if (!s->comp[comp].in_scan) continue;
-        const int t = s->component_count == 1 ? 0 : dc ? s->comp[comp].dc_table : s->comp[comp].ac_table;
+        const int t = dc ? s->comp[comp].dc_table : s->comp[comp].ac_table;
         if (!(dc ? s->dc_fast[t] : s->ac_fast[t])) return false;
     }
     return true;
@@ -327,22 +327,25 @@ inline uint8_t dc_value(const JpegDecoderState* s, const int16_t* blk, int table
 
 void output_grey(const JpegDecoderState* s, Coefs* c, const JpegOutput* out, bool eighth, bool half) {
     alignas(16) uint8_t samples[64];
+    const int table = s->comp[0].quant & 3;
     for (int by = 0; by < c->bh[0]; ++by)
         for (int bx = 0; bx < c->bw[0]; ++bx) {
             const int16_t* blk = block_at(c, 0, bx, by);
             if (eighth) {
-                jpeg_put_pixel(s, out, bx, by, dc_value(s, blk, 0), 128, 128);
+                jpeg_put_pixel(s, out, bx, by, dc_value(s, blk, table), 128, 128);
                 continue;
             }
-            block_to_samples(s, blk, 0, samples);
+            block_to_samples(s, blk, table, samples);
             jpeg_put_grey_block(out, samples, bx * (half ? 4 : 8), by * (half ? 4 : 8), half);
         }
 }
 
+// Each component goes through the quantisation table its frame header selects.
 void output_colour(const JpegDecoderState* s, Coefs* c, const JpegFrameGeometry& g, const JpegOutput* out,
                    bool eighth, bool half) {
     alignas(16) uint8_t y[4 * 64], cb[64], cr[64];
     const int h = g.mcu_w / 8, v = g.mcu_h / 8;
+    const int t0 = s->comp[0].quant & 3, t1 = s->comp[1].quant & 3, t2 = s->comp[2].quant & 3;
     for (int my = 0; my < g.mcus_y; ++my)
         for (int mx = 0; mx < g.mcus_x; ++mx) {
             const int16_t* bcb = block_at(c, 1, mx, my);
@@ -350,14 +353,14 @@ void output_colour(const JpegDecoderState* s, Coefs* c, const JpegFrameGeometry&
             if (eighth) {
                 for (int j = 0; j < v; ++j)
                     for (int i = 0; i < h; ++i)
-                        jpeg_put_pixel(s, out, mx * h + i, my * v + j, dc_value(s, block_at(c, 0, mx * h + i, my * v + j), 0),
-                                       dc_value(s, bcb, 1), dc_value(s, bcr, 1));
+                        jpeg_put_pixel(s, out, mx * h + i, my * v + j, dc_value(s, block_at(c, 0, mx * h + i, my * v + j), t0),
+                                       dc_value(s, bcb, t1), dc_value(s, bcr, t2));
                 continue;
             }
             for (int j = 0; j < v; ++j)
-                for (int i = 0; i < h; ++i) block_to_samples(s, block_at(c, 0, mx * h + i, my * v + j), 0, y + 64 * (j * h + i));
-            block_to_samples(s, bcb, 1, cb);
-            block_to_samples(s, bcr, 1, cr);
+                for (int i = 0; i < h; ++i) block_to_samples(s, block_at(c, 0, mx * h + i, my * v + j), t0, y + 64 * (j * h + i));
+            block_to_samples(s, bcb, t1, cb);
+            block_to_samples(s, bcr, t2, cr);
             const int shift = half ? 1 : 0;
             jpeg_put_mcu(s, out, y, cb, cr, (mx * g.mcu_w) >> shift, (my * g.mcu_h) >> shift, half);
         }

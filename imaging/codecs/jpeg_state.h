@@ -33,6 +33,7 @@ struct JpegDecoderState {
     int32_t dequant[4][64];        // natural order, AAN-scaled (2 extra fraction bits)
     int16_t dequant16[4][64];      // the same where they fit 16 bits (vector transform)
     int32_t coef_limit[4];         // largest |coefficient| the vector transform takes; 0 none
+    uint8_t quant_present[4];      // tables a DQT segment defined
     uint8_t range_limit[1024];     // 10-bit index, x + 128 clamped to 0..255
     uint8_t color_clamp[1024];     // 10-bit index, 0..255 as is, above 255, below 0
     uint16_t rgb565[3][1024];      // red, green, blue parts of a 5-6-5 pixel
@@ -64,6 +65,12 @@ struct JpegDecoderState {
     JpegComponent comp[4];
     uint32_t bit_window, bits_used;
     char comment[128];
+    // What the stream says of its colour: a JFIF APP0, an Adobe APP14 and its
+    // transform byte (0: components are red, green, blue; 1: YCbCr), and the decision
+    // taken from them and the component identifiers once the frame header is read.
+    bool saw_jfif, saw_adobe;
+    uint8_t adobe_transform;
+    bool rgb_components;
     bool lookups_built;
     bool quant_prepared;
 };
@@ -95,8 +102,16 @@ int jpeg_parse_scan(JpegDecoderState* s, const uint8_t* buf, size_t len, size_t 
 // Parses one DHT segment body (`seg` points at its length field).
 int jpeg_parse_dht(JpegDecoderState* s, const uint8_t* seg, size_t avail);
 int jpeg_parse_dqt(JpegDecoderState* s, const uint8_t* seg, size_t avail);
-// Reorders the quantisation tables to natural order, scaled for the AAN transform.
-void jpeg_prepare_quant(JpegDecoderState* s, bool dc_only);
+// Reorders the quantisation tables the frame's components select to natural order,
+// scaled for the AAN transform. -8 when a component selects a table no DQT defined.
+int jpeg_prepare_quant(JpegDecoderState* s, bool dc_only);
+// Decides, after the frame header, whether three components are red, green and blue
+// rather than YCbCr (sets rgb_components): a JFIF APP0 means YCbCr; otherwise an Adobe
+// APP14 decides by its transform (0 RGB, anything else YCbCr); without either,
+// component identifiers 'R', 'G', 'B' mean RGB. This is how libjpeg reads them.
+void jpeg_decide_colour(JpegDecoderState* s);
+// Forgets the colour markers of the previous stream (each stream states its own).
+void jpeg_reset_colour(JpegDecoderState* s);
 
 // ---- Huffman look-ups (jpeg_huffman.cpp) -----------------------------------
 int jpeg_build_lookups(JpegDecoderState* s);

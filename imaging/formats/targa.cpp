@@ -1,6 +1,9 @@
 // Targa pages (Truevision TGA 2.0 file format): the header and colour map are read
 // here; raw image types keep or convert their stored rows, run-length types (packets
 // of one repeated pixel or of literal pixels) are expanded. Grey pages become bilevel.
+// The image descriptor (byte 17) gives the pixel order: bit 5 set, the first stored
+// row is the top one (else the bottom one: the page gets the bottom-up layout); bit 4
+// set, each row is stored right to left (mirrored here, so rows leave left to right).
 // Targa has no signature: identify tries it last, and the quick test wants a plausible header.
 #include <cstring>
 
@@ -11,7 +14,7 @@
 
 namespace {
 
-enum { TGA_HEADER = 18 };
+enum { TGA_HEADER = 18, TGA_DESCRIPTOR = 17, TGA_TOP_FIRST = 0x20, TGA_RIGHT_FIRST = 0x10 };
 
 bool grey_type(int type) { return type == 3 || type == 11; }
 bool mapped_type(int type) { return type == 1 || type == 9; }
@@ -97,12 +100,18 @@ void put_pixel(uint8_t* out, const uint8_t* px, int bytes) {
     }
 }
 
-// Grey bytes to packed bits: a non-zero byte is a set (white) bit, the first byte the top bit.
-void pack_grey(const uint8_t* in, int32_t width, uint8_t* out) {
+// Grey bytes to packed bits: a non-zero byte is a set (white) bit, the first byte the
+// top bit (the last byte when the row is stored right to left).
+void pack_grey(const uint8_t* in, int32_t width, bool mirrored, uint8_t* out) {
     std::memset(out, 0, (size_t)(width + 7) / 8);
     for (int32_t x = 0; x < width; ++x)
-        if (in[x]) out[x >> 3] |= (uint8_t)(0x80 >> (x & 7));
+        if (in[mirrored ? width - 1 - x : x]) out[x >> 3] |= (uint8_t)(0x80 >> (x & 7));
 }
+
+// Rows stored right to left: the column that stored pixel `i` of a row belongs to.
+inline int32_t column_of(int32_t i, int32_t width, bool mirrored) { return mirrored ? width - 1 - i : i; }
+
+bool right_first(const ImageFileInfo* info) { return (info->view[TGA_DESCRIPTOR] & TGA_RIGHT_FIRST) != 0; }
 
 uint8_t* alloc_rows(const PageBitmap* page, size_t* size) {
     if (!checked_mul((size_t)page->pitch, (size_t)page->height, size, (size_t)kMaxPageBytes)) return nullptr;
@@ -116,7 +125,7 @@ void own_rows(PageBitmap* page, uint8_t* rows, size_t size) {
     page->ownership = OWN_ALLOCATED;
 }
 
-int rle_bilevel(PageBitmap* page, PacketReader& in) {
+int rle_bilevel(PageBitmap* page, PacketReader& in, bool mirrored) {
     RunsBuilder b;
     if (int rc = runs_begin(&b, page->width, page->height, (size_t)page->height * 16)) return rc;
     uint8_t* grey = static_cast<uint8_t*>(mem_alloc((size_t)page->width * 2 + 8));
@@ -129,7 +138,7 @@ int rle_bilevel(PageBitmap* page, PacketReader& in) {
     for (int32_t y = 0; y < page->height; ++y) {
         std::memset(grey, 0, (size_t)page->width);
         for (int32_t x = 0; x < page->width && more; ++x) more = in.next(grey + x);
-        pack_grey(grey, page->width, bits);
+        pack_grey(grey, page->width, mirrored, bits);
         runs_add_packed_row(&b, bits, (size_t)(page->width + 7) / 8, false);
     }
     mem_free(grey);
@@ -155,7 +164,8 @@ int targa_read_rle(PageBitmap* page, const ImageFileInfo* info) {
     const uint64_t most_pixels = ((uint64_t)page->data_length / (uint64_t)(1 + bytes) + 1) * 128;
     if ((uint64_t)page->width * (uint64_t)page->height > most_pixels) return ERR_DECOMPRESS;
     PacketReader in(data, (size_t)page->data_length, bytes);
-    if (page->bits_per_pixel == 1) return rle_bilevel(page, in);
+    const bool mirrored = right_first(info);
+    if (page->bits_per_pixel == 1) return rle_bilevel(page, in, mirrored);
     size_t size = 0;
     uint8_t* rows = alloc_rows(page, &size);
     if (!rows) return ERR_MEMORY;
@@ -164,7 +174,8 @@ int targa_read_rle(PageBitmap* page, const ImageFileInfo* info) {
     bool more = true;
     for (int32_t y = 0; y < page->height && more; ++y) {
         uint8_t* out = rows + (size_t)y * page->pitch;
-        for (int32_t x = 0; x < page->width && (more = in.next(px)); ++x) put_pixel(out + x * out_bytes, px, bytes);
+        for (int32_t x = 0; x < page->width && (more = in.next(px)); ++x)
+            put_pixel(out + (size_t)column_of(x, page->width, mirrored) * out_bytes, px, bytes);
     }
     own_rows(page, rows, size);
     return IMG_OK;
@@ -177,8 +188,8 @@ int targa_read_raw(PageBitmap* page, const ImageFileInfo* info) {
     size_t in_pitch = (size_t)page->width * bytes, need = 0;
     if (!checked_mul(in_pitch, (size_t)page->height, &need) || (size_t)page->data_length < need) return ERR_IO;
     const uint8_t* in = info->view + page->data_offset;
-    if (bytes == 1 && page->bits_per_pixel == 8) return IMG_OK;  // stored rows kept
-    if (bytes == 3) return IMG_OK;
+    const bool mirrored = right_first(info);
+    if (!mirrored && ((bytes == 1 && page->bits_per_pixel == 8) || bytes == 3)) return IMG_OK;  // stored rows kept
     size_t size = 0;
     uint8_t* rows = alloc_rows(page, &size);
     if (!rows) return ERR_MEMORY;
@@ -186,11 +197,12 @@ int targa_read_raw(PageBitmap* page, const ImageFileInfo* info) {
         const uint8_t* row = in + (size_t)y * in_pitch;
         uint8_t* out = rows + (size_t)y * page->pitch;
         if (page->bits_per_pixel == 1) {
-            pack_grey(row, page->width, out);
+            pack_grey(row, page->width, mirrored, out);
             continue;
         }
         const int out_bytes = bytes == 4 ? 3 : bytes;
-        for (int32_t x = 0; x < page->width; ++x) put_pixel(out + x * out_bytes, row + x * bytes, bytes);
+        for (int32_t x = 0; x < page->width; ++x)
+            put_pixel(out + (size_t)column_of(x, page->width, mirrored) * out_bytes, row + (size_t)x * bytes, bytes);
     }
     own_rows(page, rows, size);
     return IMG_OK;
@@ -215,7 +227,7 @@ int read_targa_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
     page->height = height;
     page->bits_per_pixel = (int8_t)(grey_type(type) ? 1 : depth == 32 ? 24 : depth);
     page->pitch = row_bytes_packed(width, page->bits_per_pixel);
-    page->layout = (descriptor & 0x20) ? LAYOUT_TOP_DOWN : LAYOUT_BOTTOM_UP;
+    page->layout = (descriptor & TGA_TOP_FIRST) ? LAYOUT_TOP_DOWN : LAYOUT_BOTTOM_UP;
     page->compression = COMP_NONE;
     page->planes = 1;
     const size_t map_at = TGA_HEADER + (size_t)id_length;

@@ -245,17 +245,18 @@ std::string write_bytes(const char* name, const std::string& bytes) {
     return path;
 }
 
-// The quadrant picture as an uncompressed top-down 24-bit Targa file.
-std::string write_quadrant_targa(const char* name) {
+// The quadrant picture as an uncompressed 24-bit Targa file, stored top row first or
+// (as most writers do) bottom row first.
+std::string write_quadrant_targa(const char* name, bool bottom_up = false) {
     std::string b(18, '\0');
     b[2] = 2;  // true colour, uncompressed
     b[12] = 120;
     b[14] = 80;
     b[16] = 24;
-    b[17] = 0x20;  // first row at the top
-    for (int y = 0; y < 80; ++y)
+    b[17] = bottom_up ? 0 : 0x20;  // bit 5: the first stored row is the top one
+    for (int row = 0; row < 80; ++row)
         for (int x = 0; x < 120; ++x) {
-            const Rgb c = quadrant_pixel(x, y);
+            const Rgb c = quadrant_pixel(x, bottom_up ? 79 - row : row);
             b += std::string{char(c.b), char(c.g), char(c.r)};
         }
     return write_bytes(name, b);
@@ -827,6 +828,7 @@ TEST(ViewGui, ToolbarButtonsSendTheirCommandsAndTheRestOfTheStripNothing) {
 
 TEST(ViewGui, TargaAndPcxFilesShowTheSamePicture) {
     const std::string files[] = {write_quadrant_targa("glimra_view_quadrants.tga"),
+                                 write_quadrant_targa("glimra_view_quadrants_up.tga", true),
                                  write_quadrant_pcx("glimra_view_quadrants.pcx")};
     for (const std::string& image : files) {
         const Shot s = first_picture(image, 40024);

@@ -1,25 +1,40 @@
 // Images inside PDF files (PDF Reference, image XObjects): the object's dictionary is
-// searched for its filter, size and colour keys; ASCII85 data is decoded in place,
-// Flate data is inflated here (zlib), JPEG streams are sized from their frame header.
+// searched for its filter, size and colour keys, whose values may be indirect
+// references to other objects; ASCII85 data is decoded in place, Flate data is
+// inflated here (zlib), JPEG streams are sized from their frame header.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "base/checked_math.h"
 #include "formats/page_reading.h"
+#include "formats/pdf/pdf_objects.h"
 
 namespace {
 
-enum { OBJECT_WINDOW = 512, FILTER_REACH = 64, INFLATE_STEP = 65536 };
+enum { OBJECT_WINDOW = 512, FILTER_REACH = 64, INFLATE_STEP = 65536, PALETTE_ENTRIES = 256 };
+
+enum class Colours { unknown, grey, rgb, indexed };
+
+// A colour space as far as the page needs it: grey, RGB, or indexed with the position
+// of its lookup table (a string or a stream) over a grey or RGB base.
+struct ColourSpace {
+    Colours kind = Colours::unknown;
+    bool rgb_base = false;
+    long last_index = -1;
+    size_t lookup = kPdfNone;
+};
 
 struct PdfImage {
-    bool black_is_one = false, ascii85 = false, decode_inverted = false, device_gray = false, device_rgb = false;
-    long colour_object = -1;  // "/ColorSpace N 0 R": the object holding the colour space
+    bool black_is_one = false, ascii85 = false, decode_inverted = false;
+    ColourSpace colour;
     int compression = COMP_NONE;
     long width = 0, height = 0, bits = 1;
     long stream_start = -1;
+    long length = -1;  // "/Length", direct or indirect; -1 when not given
 };
 
 // Position of `word` in [from, to) of `text`, or -1.
@@ -35,16 +50,6 @@ bool blank(uint8_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; 
 long skip_blanks(const uint8_t* t, long i, long end) {
     while (i < end && blank(t[i])) ++i;
     return i;
-}
-
-// The decimal number after `key`, or 0.
-long number_after(const uint8_t* t, long end, const char* key) {
-    long i = find(t, 0, end, key);
-    if (i < 0) return 0;
-    i = skip_blanks(t, i + (long)std::strlen(key), end);
-    long v = 0;
-    for (; i < end && t[i] >= '0' && t[i] <= '9' && v < 1000000; ++i) v = v * 10 + (t[i] - '0');
-    return v;
 }
 
 // "/Decode [ 1 0 ]" with any spacing.
@@ -74,9 +79,53 @@ void read_filter(const uint8_t* t, long end, PdfImage* img) {
         if (find(t, f, reach, n.text) >= 0) img->compression = n.compression;
 }
 
+// Grey, RGB or indexed: a name, an array ([/Indexed base hival lookup], [/ICCBased
+// stream] whose /N counts the components, [/CalRGB ...], [/CalGray ...]), or a
+// reference to an object holding one of those.
+ColourSpace colour_space_at(PdfFile f, size_t pos, int depth = 0) {
+    ColourSpace cs;
+    pos = pdf_resolve(f, pos);
+    if (pos == kPdfNone || pos >= f.size || depth > 2) return cs;
+    const bool array = f.data[pos] == '[';
+    const size_t name = array ? pdf_skip_blanks(f, pos + 1) : pos;
+    const auto is = [&](const char* n) { return pdf_name_is(f, name, n); };
+    if (is("/DeviceGray") || is("/CalGray") || is("/G")) cs.kind = Colours::grey;
+    else if (is("/DeviceRGB") || is("/CalRGB") || is("/RGB")) cs.kind = Colours::rgb;
+    if (!array || cs.kind != Colours::unknown) return cs;
+    const size_t first = pdf_skip_value(f, name);
+    if (is("/ICCBased")) {
+        const size_t dict = pdf_resolve(f, first);
+        long n = 0;
+        if (dict == kPdfNone) return cs;
+        const size_t dict_end = pdf_skip_value(f, dict);
+        const size_t value = pdf_key_value(f, dict, dict_end, "/N");
+        if (value != kPdfNone && pdf_integer(f, value, &n)) cs.kind = n == 1 ? Colours::grey : n == 3 ? Colours::rgb : cs.kind;
+        return cs;
+    }
+    if (!is("/Indexed") && !is("/I")) return cs;
+    const ColourSpace base = colour_space_at(f, first, depth + 1);
+    const size_t hival = pdf_skip_value(f, first);
+    const size_t lookup = pdf_skip_value(f, hival);
+    if (base.kind != Colours::grey && base.kind != Colours::rgb) return cs;
+    if (!pdf_integer(f, hival, &cs.last_index) || cs.last_index < 0) return cs;
+    cs.kind = Colours::indexed;
+    cs.rgb_base = base.kind == Colours::rgb;
+    cs.lookup = pdf_resolve(f, lookup);
+    return cs;
+}
+
+// The integer value of `key` in the dictionary [from, to), or `otherwise`.
+long integer_of(PdfFile f, size_t from, size_t to, const char* key, long otherwise) {
+    const size_t value = pdf_key_value(f, from, to, key);
+    long v = 0;
+    return value != kPdfNone && pdf_integer(f, value, &v) ? v : otherwise;
+}
+
 // The keys are looked for in the object's dictionary, before its stream begins, so
-// that a small stream's neighbours cannot lend it theirs.
-void read_dictionary(const uint8_t* t, long window, PdfImage* img) {
+// that a small stream's neighbours cannot lend it theirs. `object` is the dictionary's
+// offset in the file `f`.
+void read_dictionary(PdfFile f, size_t object, long window, PdfImage* img) {
+    const uint8_t* t = f.data + object;
     const long s = find(t, 0, window, "stream");
     if (s >= 0 && s + 6 < window && t[s + 6] == '\n') img->stream_start = s + 7;
     else if (s >= 0 && s + 7 < window && t[s + 6] == '\r' && t[s + 7] == '\n') img->stream_start = s + 8;
@@ -88,18 +137,13 @@ void read_dictionary(const uint8_t* t, long window, PdfImage* img) {
     }
     read_filter(t, end, img);
     img->decode_inverted = decode_inverted(t, end);
-    img->device_gray = find(t, 0, end, "/DeviceGray") >= 0;
-    const long cs = find(t, 0, end, "/ColorSpace");
-    if (cs >= 0) {
-        long i = skip_blanks(t, cs + 11, end), number = 0;
-        const long digits = i;
-        for (; i < end && t[i] >= '0' && t[i] <= '9' && number < 10000000; ++i) number = number * 10 + (t[i] - '0');
-        if (i > digits && i + 4 < end && std::memcmp(t + i, " 0 R", 4) == 0) img->colour_object = number;
-    }
-    img->device_rgb = find(t, 0, end, "/DeviceRGB") >= 0;
-    img->bits = number_after(t, end, "/BitsPerComponent");
-    img->width = number_after(t, end, "/Width");
-    img->height = number_after(t, end, "/Height");
+    const size_t to = object + (size_t)end;
+    const size_t cs = pdf_key_value(f, object, to, "/ColorSpace");
+    if (cs != kPdfNone) img->colour = colour_space_at(f, cs);
+    img->bits = integer_of(f, object, to, "/BitsPerComponent", 0);
+    img->width = integer_of(f, object, to, "/Width", 0);
+    img->height = integer_of(f, object, to, "/Height", 0);
+    img->length = integer_of(f, object, to, "/Length", -1);
 }
 
 // ASCII85 (groups of five characters from '!', 'z' for four zero bytes), decoded
@@ -179,11 +223,14 @@ void swap_rgb_rows(PageBitmap* page) {
     }
 }
 
-// Copies the stream, from its start to the next page's object or the end of the file.
-int copy_stream(const ImageFileInfo* info, int page_index, size_t start, PageBitmap* page) {
+// Copies the stream: /Length bytes from its start when the file holds them, else up to
+// the next page's object or the end of the file.
+int copy_stream(const ImageFileInfo* info, int page_index, size_t start, long length, PageBitmap* page) {
     const size_t file = file_length(info);
     size_t end = file;
-    if (page_index + 1 < info->page_count) {
+    if (length > 0 && start < file && (size_t)length <= file - start) {
+        end = start + (size_t)length;
+    } else if (page_index + 1 < info->page_count) {
         const int32_t next = info->page_offsets[page_index + 1];
         if (next > 0 && (size_t)next > start && (size_t)next < end) end = (size_t)next;
     }
@@ -210,54 +257,100 @@ int hex_value(uint8_t c) {
     return -1;
 }
 
-// An indexed colour space held in its own object, "[/Indexed /DeviceGray|/DeviceRGB
-// hival <hex lookup>]", becomes the page's palette; false when the object is not of
-// that form (the palette then stays as it was).
-bool indexed_palette(const ImageFileInfo* info, long object, uint8_t* palette) {
-    char label[32];
-    const int n = std::snprintf(label, sizeof label, "\n%ld 0 obj", object);
-    const uint8_t* view = info->view;
-    const long file = (long)file_length(info);
-    const long at = find(view, 0, file, label);
-    if (at < 0) return false;
-    const long end = at + OBJECT_WINDOW < file ? at + OBJECT_WINDOW : file;
-    const long indexed = find(view, at + n, end, "/Indexed");
-    if (indexed < 0) return false;
-    const bool rgb = find(view, indexed, indexed + 24 < end ? indexed + 24 : end, "/DeviceRGB") >= 0;
-    const int components = rgb ? 3 : 1;
-    long hex = find(view, indexed, end, "<");
-    if (hex < 0) return false;
-    int entry = 0, part = 0, high = -1;
-    for (long i = hex + 1; i < file && view[i] != '>' && entry < 256; ++i) {
-        const int v = hex_value(view[i]);
-        if (v < 0) continue;
-        if (high < 0) {
-            high = v;
-            continue;
+// The bytes of a literal string "( ... )" at `at`: escapes \n \r \t \b \f \( \) \\,
+// octal \ddd, a backslash before a line end joins lines; nested parentheses are kept.
+size_t literal_bytes(PdfFile f, size_t at, uint8_t* out, size_t cap) {
+    static constexpr char kEscapes[] = "n\nr\rt\tb\bf\f";
+    size_t n = 0;
+    int depth = 1;
+    for (size_t i = at + 1; i < f.size && n < cap; ++i) {
+        uint8_t c = f.data[i];
+        if (c == '(') ++depth;
+        if (c == ')' && --depth == 0) break;
+        if (c == '\\' && i + 1 < f.size) {
+            c = f.data[++i];
+            if (c >= '0' && c <= '7') {
+                int v = 0;
+                for (int k = 0; k < 3 && i < f.size && f.data[i] >= '0' && f.data[i] <= '7'; ++k, ++i) v = v * 8 + (f.data[i] - '0');
+                --i;
+                c = (uint8_t)v;
+            } else if (c == '\r' || c == '\n') {
+                if (c == '\r' && i + 1 < f.size && f.data[i + 1] == '\n') ++i;
+                continue;
+            } else {
+                for (int k = 0; kEscapes[k]; k += 2)
+                    if (c == (uint8_t)kEscapes[k]) c = (uint8_t)kEscapes[k + 1];
+            }
         }
-        const uint8_t byte = (uint8_t)(high << 4 | v);
-        high = -1;
-        if (rgb) palette[3 * entry + 2 - part] = byte;
-        else palette[3 * entry] = palette[3 * entry + 1] = palette[3 * entry + 2] = byte;
-        if (++part == components) {
-            part = 0;
-            ++entry;
-        }
+        out[n++] = c;
     }
-    return entry > 0;
+    return n;
 }
 
-int set_geometry(const PdfImage& img, PageBitmap* page) {
+// Bytes of an indexed colour space's lookup table: a hexadecimal string, a literal
+// string (with its escapes), or a stream, plain or Flate-compressed. At most `cap`.
+size_t lookup_bytes(PdfFile f, size_t at, uint8_t* out, size_t cap) {
+    size_t n = 0;
+    if (at >= f.size) return 0;
+    if (f.data[at] == '<' && (at + 1 >= f.size || f.data[at + 1] != '<')) {
+        int high = -1;
+        for (size_t i = at + 1; i < f.size && f.data[i] != '>' && n < cap; ++i) {
+            const int v = hex_value(f.data[i]);
+            if (v < 0) continue;
+            if (high < 0) high = v;
+            else out[n++] = (uint8_t)(high << 4 | v), high = -1;
+        }
+        return n;
+    }
+    if (f.data[at] == '(') return literal_bytes(f, at, out, cap);
+    size_t start = 0, length = 0;
+    if (!pdf_stream_at(f, at, &start, &length)) return 0;
+    const size_t dict_end = pdf_skip_value(f, at);
+    if (pdf_key_value(f, at, dict_end, "/FlateDecode") == kPdfNone) {
+        n = length < cap ? length : cap;
+        std::memcpy(out, f.data + start, n);
+        return n;
+    }
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return 0;
+    z.next_in = const_cast<uint8_t*>(f.data + start);
+    z.avail_in = (uInt)(length < UINT32_MAX ? length : UINT32_MAX);
+    z.next_out = out;
+    z.avail_out = (uInt)cap;
+    inflate(&z, Z_FINISH);
+    n = cap - z.avail_out;
+    inflateEnd(&z);
+    return n;
+}
+
+// Fills the palette from an indexed colour space's lookup table: one or three bytes
+// per entry (red, green, blue), entries 0 to hival. False when the table is empty.
+bool indexed_palette(PdfFile f, const ColourSpace& cs, uint8_t* palette) {
+    uint8_t table[3 * PALETTE_ENTRIES] = {};
+    const int components = cs.rgb_base ? 3 : 1;
+    const long entries = std::min<long>(cs.last_index + 1, PALETTE_ENTRIES);
+    const size_t got = lookup_bytes(f, cs.lookup, table, (size_t)(entries * components));
+    for (size_t e = 0; e < got / (size_t)components; ++e) {
+        const uint8_t* in = table + e * (size_t)components;
+        palette[3 * e] = in[components - 1];  // blue (or grey)
+        palette[3 * e + 1] = in[components == 3 ? 1 : 0];
+        palette[3 * e + 2] = in[0];
+    }
+    return got >= (size_t)components;
+}
+
+int set_geometry(PdfFile file, const PdfImage& img, PageBitmap* page) {
     if (img.width <= 0 || img.height <= 0 || img.width > kMaxPageSide || img.height > kMaxPageSide)
         return ERR_BAD_HEADER;
     page->width = (int32_t)img.width;
     page->height = (int32_t)img.height;
-    const long depth = img.device_rgb && img.bits == 8 ? 24 : img.bits > 0 ? img.bits : 1;
+    const long depth = img.colour.kind == Colours::rgb && img.bits == 8 ? 24 : img.bits > 0 ? img.bits : 1;
     page->bits_per_pixel = (int8_t)depth;
     page->pitch = row_bytes_packed(page->width, (int)depth);
     if (depth > 1 && depth != 24) {
         if (!(page->palette = new_palette())) return ERR_MEMORY;
-        if (img.device_gray) fill_grey_palette(page->palette, (int)depth);
+        if (img.colour.kind == Colours::grey) fill_grey_palette(page->palette, (int)depth);
+        if (img.colour.kind == Colours::indexed) indexed_palette(file, img.colour, page->palette);
     }
     return IMG_OK;
 }
@@ -269,17 +362,16 @@ int read_pdf_page(ImageFileInfo* info, PageBitmap* page, int page_index) {
     const int32_t object = info->page_offsets[page_index];
     const size_t file = file_length(info);
     if (object < 0 || (size_t)object >= file) return ERR_BAD_HEADER;
-    const uint8_t* text = info->view + object;
     const long window = (long)(file - (size_t)object < OBJECT_WINDOW ? file - (size_t)object : OBJECT_WINDOW);
+    const PdfFile f{info->view, file};
     PdfImage img;
-    read_dictionary(text, window, &img);
+    read_dictionary(f, (size_t)object, window, &img);
     if (img.stream_start < 0) return ERR_BAD_HEADER;
-    if (int rc = set_geometry(img, page)) return rc;
-    if (page->palette && img.colour_object >= 0) indexed_palette(info, img.colour_object, page->palette);
+    if (int rc = set_geometry(f, img, page)) return rc;
     page->compression = (int8_t)img.compression;
     page->black_is_one = img.black_is_one;
     page->layout = LAYOUT_TOP_DOWN;
-    if (int rc = copy_stream(info, page_index, (size_t)object + (size_t)img.stream_start, page)) return rc;
+    if (int rc = copy_stream(info, page_index, (size_t)object + (size_t)img.stream_start, img.length, page)) return rc;
     if (img.ascii85)
         if (int rc = ascii85_decode(page)) return rc;
     if (img.compression == COMP_FLATE) {

@@ -1,17 +1,30 @@
 // JPEG decoder against djpeg: pictures made by cjpeg in every sampling, grey,
-// restart intervals, progressive and odd sizes, and the corpus JPEGs, decoded at
-// full, half and one-eighth size; RGB565 output against the 24-bit output.
+// restart intervals, progressive and odd sizes, every quantisation table choice, RGB
+// components (told by an Adobe APP14 segment or by their identifiers, with the rule
+// libjpeg follows when the markers disagree), and the corpus JPEGs, decoded at full,
+// half and one-eighth size; RGB565 output against the 24-bit output.
 #include <gtest/gtest.h>
 
 #include "jpeg_test_util.h"
 
 namespace {
 
+// Changes made to cjpeg's file before decoding, to reach marker combinations cjpeg
+// does not write by itself.
+enum class Edit {
+    none,
+    ids_123,         // component identifiers 1, 2, 3 (an RGB file keeps its APP14)
+    no_app14,        // the Adobe segment removed (an RGB file keeps 'R', 'G', 'B')
+    rgb_ids,         // identifiers 'R', 'G', 'B' on a JFIF YCbCr file: JFIF decides
+    adobe_ycc_rgb,   // JFIF replaced by APP14 transform 1, identifiers 'R', 'G', 'B'
+};
+
 struct Variant {
     const char* name;
     const char* cjpeg_args;
     int width, height;
     bool shared_chroma = false;  // 2x2-sampled: see expect_like_djpeg_eighth
+    Edit edit = Edit::none;
 };
 
 const Variant kVariants[] = {
@@ -26,7 +39,78 @@ const Variant kVariants[] = {
     {"odd_17x9", "-sample 2x2", 17, 9, true}, {"odd_grey_17x9", "-grayscale", 17, 9},
     {"odd_422_33x17", "-sample 2x1", 33, 17}, {"odd_440_19x21", "-sample 1x2", 19, 21},
     {"quality100", "-quality 100 -sample 1x1", 64, 48},
+    // Every component on table 0 (as video tools write), or tables picked freely.
+    {"one_table_420", "-qslots 0,0,0 -sample 2x2", 96, 64, true},
+    {"one_table_progressive", "-qslots 0,0,0 -progressive -sample 2x1", 70, 50},
+    {"tables_1_0_1", "-quality 90,40 -qslots 1,0,1 -sample 1x1", 64, 48},
+    {"grey_table_1", "-grayscale -qslots 1", 45, 37},
+    {"grey_table_1_progressive", "-grayscale -qslots 1 -progressive", 45, 37},
+    // Red, green and blue components.
+    {"rgb", "-rgb", 96, 64},
+    {"rgb_progressive", "-rgb -progressive", 50, 30},
+    {"rgb_app14_only", "-rgb", 96, 64, false, Edit::ids_123},
+    {"rgb_app14_only_progressive", "-rgb -progressive", 50, 30, false, Edit::ids_123},
+    {"rgb_ids_only", "-rgb", 96, 64, false, Edit::no_app14},
+    {"rgb_ids_only_progressive", "-rgb -progressive", 50, 30, false, Edit::no_app14},
+    {"jfif_with_rgb_ids", "-sample 2x2", 96, 64, true, Edit::rgb_ids},
+    {"adobe_ycc_with_rgb_ids", "-sample 1x1", 64, 48, false, Edit::adobe_ycc_rgb},
 };
+
+// The segments of a JPEG file up to its first scan's data, and every later SOS: the
+// offset of each marker (FF xx) whose segment has a length.
+std::vector<size_t> segment_offsets(const JpegBytes& b) {
+    std::vector<size_t> at;
+    for (size_t i = 2; i + 4 <= b.size();) {
+        if (b[i] != 0xFF || b[i + 1] == 0x00 || b[i + 1] == 0xFF || (b[i + 1] >= 0xD0 && b[i + 1] <= 0xD9)) {
+            ++i;  // entropy-coded data, stuffing, restart markers
+            continue;
+        }
+        at.push_back(i);
+        i += 2 + (size_t)(b[i + 2] << 8 | b[i + 3]);
+    }
+    return at;
+}
+
+void erase_segments(JpegBytes& b, int marker) {
+    const std::vector<size_t> at = segment_offsets(b);
+    for (auto it = at.rbegin(); it != at.rend(); ++it)
+        if (b[*it + 1] == marker) b.erase(b.begin() + (long)*it, b.begin() + (long)*it + 2 + (b[*it + 2] << 8 | b[*it + 3]));
+}
+
+// Renames the three components in the frame header and in every scan header.
+void set_component_ids(JpegBytes& b, const unsigned char ids[3]) {
+    unsigned char old[3] = {};
+    for (size_t i : segment_offsets(b)) {
+        const int m = b[i + 1];
+        if (m == 0xC0 || m == 0xC2) {
+            for (int c = 0; c < 3; ++c) old[c] = b[i + 10 + 3 * c], b[i + 10 + 3 * c] = ids[c];
+        } else if (m == 0xDA) {
+            for (int k = 0; k < b[i + 4]; ++k) {
+                for (int c = 0; c < 3; ++c) {
+                    if (b[i + 5 + 2 * k] != old[c]) continue;
+                    b[i + 5 + 2 * k] = ids[c];
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void apply_edit(JpegBytes& b, Edit edit) {
+    static const unsigned char numbers[3] = {1, 2, 3}, letters[3] = {'R', 'G', 'B'};
+    static const unsigned char adobe_ycc[] = {0xFF, 0xEE, 0, 14, 'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 1};
+    switch (edit) {
+    case Edit::none: break;
+    case Edit::ids_123: set_component_ids(b, numbers); break;
+    case Edit::no_app14: erase_segments(b, 0xEE); break;
+    case Edit::rgb_ids: set_component_ids(b, letters); break;
+    case Edit::adobe_ycc_rgb:
+        erase_segments(b, 0xE0);
+        b.insert(b.begin() + 2, adobe_ycc, adobe_ycc + sizeof adobe_ycc);
+        set_component_ids(b, letters);
+        break;
+    }
+}
 
 // One-eighth size of a 2x2-sampled picture: each luma block gives one pixel and the
 // MCU's single Cb/Cr pair (its chroma blocks' DC values) is shared by its 2 x 2
@@ -69,7 +153,11 @@ TEST_P(JpegCjpegTest, MatchesDjpegAtEverySize) {
     write_test_ppm(dir / "in.ppm", v.width, v.height);
     ASSERT_EQ(0, run_command(std::string("cjpeg ") + v.cjpeg_args + " -outfile '" + (dir / "t.jpg").string() + "' '" +
                              (dir / "in.ppm").string() + "'"));
-    const JpegBytes bytes = read_bytes(dir / "t.jpg");
+    JpegBytes bytes = read_bytes(dir / "t.jpg");
+    if (v.edit != Edit::none) {
+        apply_edit(bytes, v.edit);
+        write_bytes(dir / "t.jpg", bytes);
+    }
     const struct {
         int flags;
         const char* scale;

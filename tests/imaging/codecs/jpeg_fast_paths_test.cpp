@@ -189,7 +189,8 @@ TEST(JpegFastPaths, VectorInverseDctIsTheScalarOneBitForBit) {
             const int q8 = 1 + (int)(rng() % (table_kind == 0 ? 16 : 255));
             st.s->quant[0][i] = table_kind == 3 ? 1 + (int32_t)(rng() % 65535) : table_kind == 2 ? 1 : q8;
         }
-        jpeg_prepare_quant(st.s, false);
+        st.s->quant_present[0] = 1;  // as a DQT segment would
+        ASSERT_EQ(jpeg_prepare_quant(st.s, false), IMG_OK);
         for (int n = 0; n < 3000; ++n) {
             alignas(16) int16_t coef[64] = {};
             const int kind = n % 4;

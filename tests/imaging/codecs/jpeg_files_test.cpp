@@ -129,6 +129,34 @@ TEST(JpegFiles, MotionJpegFramesDecodeWithTheMovieState) {
     EXPECT_EQ(nullptr, info.video_decoder);
 }
 
+// ffmpeg writes every frame of a Motion-JPEG movie, and every still, with one
+// quantisation table that all three components select. Both decode like ffmpeg's
+// own decoding of them (which, like ours, repeats chroma samples without smoothing).
+TEST(JpegFiles, FilesWithOneQuantisationTableMatchFfmpeg) {
+    SKIP_WITHOUT_PROGRAM("ffmpeg");
+    TempDir dir;
+    const std::string source = "ffmpeg -loglevel error -y -f lavfi -i testsrc2=size=96x64:rate=10 ";
+    const fs::path avi = dir / "movie.avi", still = dir / "still.jpg";
+    ASSERT_EQ(0, run_command(source + "-frames:v 3 -c:v mjpeg -q:v 4 '" + avi.string() + "'"));
+    ASSERT_EQ(0, run_command(source + "-frames:v 1 '" + still.string() + "'"));
+    const struct {
+        const fs::path& file;
+        int frame;
+    } cases[] = {{avi, 0}, {avi, 1}, {avi, 2}, {still, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.filename().string() + " frame " + std::to_string(c.frame));
+        PageBitmap out{};
+        ASSERT_EQ(IMG_OK, decode_file(c.file, 0, &out, c.frame));
+        const fs::path ref = dir / "ref.ppm";
+        ASSERT_EQ(0, run_command("ffmpeg -loglevel error -y -i '" + c.file.string() + "' -vf 'select=eq(n\\," +
+                                 std::to_string(c.frame) + ")' -vframes 1 -f image2 -vcodec ppm '" + ref.string() + "'"));
+        const double db = psnr(to_picture(out), read_pnm(ref));
+        std::printf("[psnr] %-10s frame %d  %6.2f dB\n", c.file.filename().string().c_str(), c.frame, db);
+        EXPECT_GE(db, 30.0);
+        release_page(&out);
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -16,10 +16,11 @@ namespace {
 
 struct JpegTiff {
     int width, height, channels, rows_per_strip;
+    bool rgb = false;  // colour stored as red, green, blue components (no YCbCr)
 };
 
-// Writes a JPEG-compressed TIFF with libtiff: colour as YCbCr 4:2:0, grey as one
-// component, `rows_per_strip` rows per strip (libtiff puts the tables in tag 347).
+// Writes a JPEG-compressed TIFF with libtiff: colour as YCbCr 4:2:0 (or RGB), grey as
+// one component, `rows_per_strip` rows per strip (libtiff puts the tables in tag 347).
 bool write_jpeg_tiff(const fs::path& path, const JpegTiff& f) {
     TIFF* t = TIFFOpen(path.string().c_str(), "w");
     if (!t) return false;
@@ -29,8 +30,9 @@ bool write_jpeg_tiff(const fs::path& path, const JpegTiff& f) {
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, f.channels);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, f.channels == 3 ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_MINISBLACK);
-    if (f.channels == 3) TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                 f.channels == 1 ? PHOTOMETRIC_MINISBLACK : f.rgb ? PHOTOMETRIC_RGB : PHOTOMETRIC_YCBCR);
+    if (f.channels == 3 && !f.rgb) TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     TIFFSetField(t, TIFFTAG_JPEGQUALITY, 90);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, f.rows_per_strip);
     std::vector<unsigned char> row((size_t)f.width * f.channels);
@@ -175,6 +177,20 @@ TEST(JpegTiff, StripsSharingTheTablesTagDecodeLikeLibtiff) {
                             std::to_string(f.width) + "x" + std::to_string(f.height) + "/" + std::to_string(f.channels) +
                                 " rows " + std::to_string(f.rows_per_strip));
     }
+}
+
+// RGB pages: libtiff's strips name their components 'R', 'G', 'B', which keeps them
+// out of the YCbCr conversion.
+TEST(JpegTiff, RgbStripsDecodeLikeLibtiff) {
+    TempDir dir;
+    const fs::path path = dir / "rgb.tif";
+    ASSERT_TRUE(write_jpeg_tiff(path, JpegTiff{64, 48, 3, 16, true}));
+    PageBitmap out{};
+    ASSERT_EQ(IMG_OK, decode_tiff(path, 0, &out));
+    const double db = psnr(to_picture(out), libtiff_picture(path, false));
+    std::printf("  RGB strips: %.1f dB\n", db);
+    EXPECT_GE(db, 35.0);
+    release_page(&out);
 }
 
 TEST(JpegTiff, CorpusStripsDecodeLikeLibtiff) {
