@@ -87,11 +87,12 @@ TEST(IdentifyCorpus, GifPagesMatchImageMagickFrames) {
     const auto files = corpus_files("gif");
     if (files.empty()) GTEST_SKIP() << "no GIF samples";
     for (const fs::path& f : files) {
-        std::string out;
-        run_command("identify '" + f.string() + "' 2>/dev/null", &out);
+        std::string out, err;
+        const int status = run_command("identify '" + f.string() + "'", &out, &err);
+        ASSERT_EQ(status, 0) << f << ": identify failed: " << err;
         const Identified r = identify_path(f, 1);
         ASSERT_EQ(r.rc, 0) << f;
-        EXPECT_EQ(r.info.page_count, count_lines_with(out, "\n")) << f;
+        EXPECT_EQ(r.info.page_count, count_lines_with(out, "\n")) << f << "\n" << out << err;
         EXPECT_EQ(r.pages.front(), 0);
         EXPECT_EQ(r.pages.back(), r.info.file_size);
     }
