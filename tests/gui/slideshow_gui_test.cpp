@@ -227,6 +227,15 @@ TEST_F(SlideshowGui, SlidesAreBuiltEditedSavedAndReopened) {
     HWND main = app_.wait_for_window("TAVLO2", kStartTimeout);
     ASSERT_NE(main, nullptr);
 
+    // Without slides there is nothing to save or to manage.
+    const std::string no_slides =
+        "There are no slides currently defined.  Open an existing slideshow or create a new one by opening an image "
+        "into the main window, then choose \"Add to Slideshow\" from the menu or toolbar.";
+    app_.post_command(main, CMD_SAVE_SLIDESHOW);
+    answer_box(app_, "Save Slideshow", no_slides, IDOK);
+    app_.post_command(main, CMD_EDIT_CUSTOM_SLIDESHOW);
+    answer_box(app_, "Edit Custom Slideshow", no_slides, IDOK);
+
     // Every image of the list once; a second time none.
     app_.post_command(main, CMD_ADD_ALL_IMAGES_TO_SLIDESHOW);
     answer_box(app_, "Add All Images to Slideshow", "3 slides added", IDOK);
@@ -345,6 +354,10 @@ TEST_F(SlideshowGui, SlidesAreBuiltEditedSavedAndReopened) {
     choose_in_file_dialog(app_, "Open", folder / "damaged.GLS");
     manage = open_manage(main);
     ASSERT_NE(manage, nullptr);
+    EXPECT_EQ(list_lines(manage), (std::vector<std::string>{"a.bmp"}));
+    // "Delete All" asks first; No keeps the slides and the dialog.
+    PostMessageA(manage, WM_COMMAND, IDC_SLIDE_DELETE_ALL, 0);
+    answer_box(app_, "Edit Custom Slideshow", "Are you sure you want to delete all of the slides?", IDNO);
     EXPECT_EQ(list_lines(manage), (std::vector<std::string>{"a.bmp"}));
     press(manage, IDOK);
     ASSERT_TRUE(wait_gone(manage, 5000));

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "app/main_window_win.h"
@@ -55,10 +54,10 @@ void make_preview(SlideEditor& e, HWND dialog) {
     e.picture.clear();
     const bool turned = e.rotation == 90 || e.rotation == 270;
     const PreviewScreen screen = {turned ? e.height : e.width, turned ? e.width : e.height};
-    const std::string image(e.slide.image_path);
-    const std::basic_string<PathChar> path(image.begin(), image.end());
+    TCHAR path[SLIDE_PATH_BYTES];
+    to_tchar(e.slide.image_path, path);
     ImageFileInfo file{};
-    if (e.width > 0 && e.height > 0 && identify_file(path.c_str(), &file, 0) == IMG_OK) {
+    if (e.width > 0 && e.height > 0 && identify_file(path, &file, 0) == IMG_OK) {
         PageBitmap page{};
         if (read_decoded_page_by(&file, 0, preview_flags, &screen, &page, nullptr) == IMG_OK &&
             draw_slide_picture(page, e.rotation, is_checked(dialog, IDC_SLIDE_EDIT_STRETCH), e.width, e.height,
