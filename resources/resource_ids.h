@@ -38,6 +38,10 @@
 #define IDS_ASK_DROP_SLIDES 5039
 #define IDS_PAGE_RANGE 5045
 #define IDS_INVALID_PAGE 5046
+// Slide editing and the slideshow file dialogs.
+#define IDS_SLIDES_ADDED 5050
+#define IDS_ASK_DELETE_SLIDES 5051
+#define IDS_SLIDESHOW_FILES 6400
 
 // Every command identifier, as X(name, number).
 #define GLIMRA_COMMAND_IDS(X) \

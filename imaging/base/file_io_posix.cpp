@@ -2,6 +2,7 @@
 // The descriptor travels in the FileHandle pointer.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -80,3 +81,11 @@ void file_unmap(const uint8_t* view, int32_t size, FileHandle) {
 }
 
 bool file_delete(const PathChar* path) { return unlink(path) == 0; }
+
+FileHandle file_create_new(const PathChar* path) {
+    return handle_of(open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+}
+
+bool file_flush(FileHandle h) { return h != FILE_HANDLE_INVALID && fsync(fd_of(h)) == 0; }
+
+bool file_replace(const PathChar* from, const PathChar* to) { return rename(from, to) == 0; }

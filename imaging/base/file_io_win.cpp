@@ -74,3 +74,13 @@ void file_unmap(const uint8_t* view, int32_t, FileHandle mapping) {
 }
 
 bool file_delete(const PathChar* path) { return DeleteFile(path) != 0; }
+
+FileHandle file_create_new(const PathChar* path) {
+    return CreateFile(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool file_flush(FileHandle h) { return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0; }
+
+bool file_replace(const PathChar* from, const PathChar* to) {
+    return MoveFileEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}

@@ -248,6 +248,13 @@ const uint8_t* file_map(FileHandle h, int32_t size, FileHandle* mapping);
 void file_unmap(const uint8_t* view, int32_t size, FileHandle mapping);
 // Removes a file (used to take away a partly written output).
 bool file_delete(const PathChar* path);
+// Safe replacement of a file: write a new file beside it, flush it, then move it
+// over the old one, so that the old file stays whole until the new one is complete.
+// file_create_new fails when the name exists; file_flush writes the file's data
+// through to the disk; file_replace moves `from` over `to` in one step.
+FileHandle file_create_new(const PathChar* path);
+bool file_flush(FileHandle h);
+bool file_replace(const PathChar* from, const PathChar* to);
 
 // ---- Record operations -------------------------------------------------------
 // Frees what a page owns (data unless borrowed, palette, strip tables, aux buffer).

@@ -169,15 +169,6 @@ private:
 
 // ---- The program -------------------------------------------------------------------------
 
-void write_setting_string(const char* name, const std::string& value) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), (DWORD)value.size() + 1);
-    RegCloseKey(key);
-}
-
 // Each test starts from no settings but the current directory, and leaves none.
 class FileListGui : public testing::Test {
 protected:

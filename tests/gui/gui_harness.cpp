@@ -155,13 +155,21 @@ bool read_setting_dword(const char* name, DWORD* value) {
     return true;
 }
 
-void write_setting_dword(const char* name, DWORD value) {
+namespace {
+void write_setting(const char* name, DWORD type, const void* bytes, DWORD size) {
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), size);
     RegCloseKey(key);
+}
+}  // namespace
+
+void write_setting_dword(const char* name, DWORD value) { write_setting(name, REG_DWORD, &value, 4); }
+
+void write_setting_string(const char* name, const std::string& value) {
+    write_setting(name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
 }
 
 bool save_window_bitmap(HWND window, const std::string& path) {

@@ -56,6 +56,7 @@ int settings_value_count();
 bool read_setting(const char* name, DWORD* type, std::string* bytes);
 bool read_setting_dword(const char* name, DWORD* value);
 void write_setting_dword(const char* name, DWORD value);
+void write_setting_string(const char* name, const std::string& value);
 
 // Saves the window as it shows on screen into a 24-bit BMP file (for looking at
 // dialogs while working on their layout).

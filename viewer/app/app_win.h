@@ -1,6 +1,7 @@
 // The process-wide part of the viewer's state: what start-up reads once (the
 // instance, the display, the program directory, the settings, the fonts, the
-// platform services loaded at run time) and the flags shared with the worker.
+// platform services loaded at run time), the flags shared with the worker and the
+// custom slideshow.
 // WinMain owns the one App; the main window holds a reference to it.
 #pragma once
 
@@ -11,6 +12,7 @@
 #include "app/platform_services_win.h"
 #include "app/worker_win.h"
 #include "settings/settings_table.h"
+#include "slideshow/slide_table.h"
 
 struct App {
     HINSTANCE instance = nullptr;
@@ -28,6 +30,8 @@ struct App {
     Help help;
     PlatformServices services;
     Worker worker;
+    // The custom slideshow of the run (500 slides), edited by the slideshow commands.
+    SlideTable slides;
 };
 
 // Recreates the label font of the thumbnails from the "ThumbFont" setting.

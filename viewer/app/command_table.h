@@ -112,11 +112,11 @@ enum MenuRule : uint8_t {
     ROW(CMD_RENAME_FILE, NEED_IMAGE, MENU_FIXED, cmd_rename_file, no_job)                      \
     ROW(CMD_RECORD_VOICE_NOTE, NEED_IMAGE, MENU_FIXED, cmd_staged, no_job)                     \
     ROW(CMD_PLAY_VOICE_NOTE, NEED_IMAGE, MENU_FIXED, cmd_staged, no_job)                       \
-    ROW(CMD_ADD_IMAGE_TO_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_staged, no_job)                 \
-    ROW(CMD_ADD_ALL_IMAGES_TO_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_staged, no_job)            \
-    ROW(CMD_OPEN_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_staged, no_job)                         \
-    ROW(CMD_SAVE_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_needs_slides, no_job)                   \
-    ROW(CMD_EDIT_CUSTOM_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_needs_slides, no_job)            \
+    ROW(CMD_ADD_IMAGE_TO_SLIDESHOW, NEED_IMAGE, MENU_FIXED, cmd_add_image_to_slideshow, no_job) \
+    ROW(CMD_ADD_ALL_IMAGES_TO_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_add_all_images_to_slideshow, no_job) \
+    ROW(CMD_OPEN_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_open_slideshow, no_job)                 \
+    ROW(CMD_SAVE_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_save_slideshow, no_job)                 \
+    ROW(CMD_EDIT_CUSTOM_SLIDESHOW, NEED_NONE, MENU_FIXED, cmd_edit_custom_slideshow, no_job)   \
     ROW(CMD_TAG_FOR_CROP, NEED_IMAGE, MENU_FIXED, cmd_tag, no_job)                             \
     RANGE(CMD_TOOLBAR_FIRST, CMD_TOOLBAR_LAST, NEED_NONE, MENU_FIXED, cmd_toolbar, no_job)     \
     ROW(CMD_LOSSLESSLY_ROTATE_JPEG, NEED_IMAGE, MENU_SINGLE_JFIF, cmd_staged, no_job)

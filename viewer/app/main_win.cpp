@@ -12,13 +12,13 @@
 
 #include "resource_ids.h"
 #include "app/main_window_win.h"
-#include "app/main_window_win.h"
 #include "files/file_list_state_win.h"
 #include "view/zoom_window_win.h"
 #include "app/help_win.h"
 #include "settings/settings_registry_win.h"
 #include "app/startup_rules.h"
 #include "common/win_text_win.h"
+#include "slideshow/slideshow_commands_win.h"
 
 namespace {
 
@@ -168,6 +168,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line_in, int sho
     if (command_line[0]) {
         upper_case_in_place(command_line);
         slideshow = is_slideshow_path(command_line);
+        if (slideshow) {
+            TCHAR path[256];
+            to_tchar(command_line, path);
+            load_command_line_slideshow(app, path);
+        }
         enter_glimra_mode(app);
     } else {
         show_splash(app);
@@ -196,8 +201,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line_in, int sho
     start_worker(app.worker, &app.flags, main);
     scan_current_directory_at_startup(w);
     if (!app.glimra_mode) post_worker(app.worker, CMD_TOGGLE_THUMBNAIL_VIEW);
-    // A slideshow file whose slides cannot be loaded plays the program directory.
-    if (slideshow) PostMessage(main, WM_COMMAND, w.doc.slide_count ? CMD_START_CUSTOM_SLIDESHOW : CMD_SLIDE_SHOW, 0);
+    // A slideshow file plays its slides, or without any the program directory.
+    if (slideshow) start_command_line_show(w);
 
     MSG msg = {};
     run_message_loop(app, main, &msg);

@@ -117,7 +117,7 @@ void on_destroy(MainWindow& w, HWND hwnd) {
 
 // A slide list with unsaved changes is only dropped when the user agrees.
 void on_close(MainWindow& w, HWND hwnd) {
-    if (w.doc.slides_modified && w.doc.slide_count > 0 &&
+    if (w.app.slides.modified && w.app.slides.count > 0 &&
         message_box(hwnd, IDS_ASK_DROP_SLIDES, IDS_TITLE, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     DestroyWindow(hwnd);

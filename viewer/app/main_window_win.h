@@ -31,10 +31,8 @@ struct Document {
     uint8_t tags[4096] = {};
     // Remembered view rotation of each file of the list (0, 90, 180 or 270).
     int16_t rotations[4096] = {};
-    // Counts owned by the file list and the slide table; zero until those are loaded.
+    // Count owned by the file list; zero until a list is committed.
     int file_count = 0;
-    int slide_count = 0;
-    bool slides_modified = false;
 
     bool image_loaded() const { return page.data != nullptr; }
 };
