@@ -1,12 +1,13 @@
-// The JPEG encoder's entry: writes an 8-bit grey, 16-bit RGB565 or 24-bit page as one
+// The JPEG encoder's entry: writes an 8-bit, 16-bit RGB565 or 24-bit page as one
 // baseline stream (ITU-T T.81 sequential DCT, Huffman-coded, the standard tables of
 // Annex K): SOI, a JFIF ("AVI1" for movie frames) APP0, the quantisation tables at
 // one of four scalings, SOF0 with chroma at full size or 2 x 2, the standard Huffman
 // tables, one scan, EOI.
 //
 // The picture is taken one row of MCUs at a time: its rows are converted to Y, Cb,
-// Cr planes (16-bit pixels widened to 24 bits first, as the library widens them),
-// then each MCU's blocks are transformed, quantised and coded into the stream.
+// Cr planes (16-bit pixels widened to 24 bits first, as the library widens them;
+// 8-bit pages with a palette looked up in it, so a colour palette gives a colour
+// stream), then each MCU's blocks are transformed, quantised and coded into the stream.
 // Blocks that reach past the picture's right or bottom edge are filled by repeating
 // the last column and row, so the edge pixels keep their own values instead of
 // ringing against a grey border.
@@ -34,15 +35,32 @@ struct DhtPart {
 };
 constexpr DhtPart kLumaDc{4, 29}, kChromaDc{33, 29}, kLumaAc{62, 179}, kChromaAc{241, 179};
 
+// How source pixels become samples: grey levels as they are; 8-bit pages through
+// their palette, as grey levels when every entry is grey, else as colours; RGB565
+// widened; 24-bit pixels as they are.
+enum class SourceKind { grey, grey_palette, colour_palette, rgb565, bgr24 };
+
 // Rows of the source page, top-down whatever the stored order.
 struct SourceRows {
     const uint8_t* base;
     size_t pitch;
     int32_t width, height;
-    int bpp;
+    SourceKind kind;
+    const uint8_t* palette;  // blue, green, red entries of an 8-bit page
     bool bottom_up;
     const uint8_t* row(int32_t y) const { return base + (size_t)(bottom_up ? height - 1 - y : y) * pitch; }
 };
+
+SourceKind kind_of_8bit(const uint8_t* palette) {
+    if (!palette) return SourceKind::grey;
+    bool identity = true;
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t* e = palette + 3 * i;
+        if (e[0] != e[1] || e[1] != e[2]) return SourceKind::colour_palette;
+        identity = identity && e[0] == i;
+    }
+    return identity ? SourceKind::grey : SourceKind::grey_palette;
+}
 
 struct Encoder {
     JpegDecoderState tables;  // quantisation tables (zigzag, as written), frame, DHT tables
@@ -56,7 +74,7 @@ struct Encoder {
     int mcu_size, mcus_x, mcus_y;
     int16_t *y, *cb, *cr;  // the planes of one MCU row
     size_t y_stride, c_stride;
-    uint8_t* wide[2];  // 16-bit source rows widened to 24 bits
+    uint8_t* wide[2];  // source rows turned into 24-bit pixels or grey levels
     int16_t blocks[12][64];
 };
 
@@ -72,7 +90,8 @@ int check_source(const PageBitmap* p, SourceRows* out) {
     if (!checked_mul((size_t)p->pitch, (size_t)(p->height - 1), &before_last) ||
         !range_fits(before_last, (uint64_t)packed, (uint64_t)p->data_length))
         return ERR_PARAMETER;
-    *out = SourceRows{p->data + p->data_offset, (size_t)p->pitch, p->width, p->height, bpp,
+    const SourceKind kind = bpp == 8 ? kind_of_8bit(p->palette) : bpp == 16 ? SourceKind::rgb565 : SourceKind::bgr24;
+    *out = SourceRows{p->data + p->data_offset, (size_t)p->pitch, p->width, p->height, kind, p->palette,
                       (p->layout & LAYOUT_BOTTOM_UP) != 0};
     return IMG_OK;
 }
@@ -156,10 +175,29 @@ const uint8_t* widen_565(const uint8_t* row, int32_t width, uint8_t* out) {
     return out;
 }
 
-// Picture row y (the last row for rows below the picture) as 24-bit pixels.
-const uint8_t* colour_row(Encoder& e, int32_t y, int slot) {
+// An 8-bit row looked up in its palette: 24-bit pixels, or (grey) one byte each.
+const uint8_t* look_up(const uint8_t* row, int32_t width, const uint8_t* palette, bool grey, uint8_t* out) {
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* e = palette + 3 * row[x];
+        if (grey) {
+            out[x] = e[0];
+        } else {
+            out[3 * x] = e[0], out[3 * x + 1] = e[1], out[3 * x + 2] = e[2];
+        }
+    }
+    return out;
+}
+
+// Picture row y (the last row for rows below the picture) as 24-bit pixels, or as
+// grey levels for grey pictures.
+const uint8_t* source_row(Encoder& e, int32_t y, int slot) {
     const uint8_t* row = e.src.row(y < e.src.height ? y : e.src.height - 1);
-    return e.src.bpp == 16 ? widen_565(row, e.src.width, e.wide[slot]) : row;
+    switch (e.src.kind) {
+    case SourceKind::rgb565: return widen_565(row, e.src.width, e.wide[slot]);
+    case SourceKind::grey_palette: return look_up(row, e.src.width, e.src.palette, true, e.wide[slot]);
+    case SourceKind::colour_palette: return look_up(row, e.src.width, e.src.palette, false, e.wide[slot]);
+    default: return row;
+    }
 }
 
 // Repeats the last sample of a plane row up to the end of its blocks.
@@ -172,9 +210,8 @@ void fill_planes(Encoder& e, int32_t y0) {
     const size_t width = (size_t)e.src.width;
     if (!e.colour) {
         for (int r = 0; r < 8; ++r) {
-            const int32_t y = y0 + r < e.src.height ? y0 + r : e.src.height - 1;
             int16_t* out = e.y + r * e.y_stride;
-            k.grey_row(e.src.row(y), e.src.width, out);
+            k.grey_row(source_row(e, y0 + r, 0), e.src.width, out);
             extend_row(out, width, e.y_stride);
         }
         return;
@@ -182,7 +219,7 @@ void fill_planes(Encoder& e, int32_t y0) {
     if (!e.subsample) {
         for (int r = 0; r < 8; ++r) {
             int16_t *y = e.y + r * e.y_stride, *cb = e.cb + r * e.c_stride, *cr = e.cr + r * e.c_stride;
-            k.ycc_row(colour_row(e, y0 + r, 0), e.src.width, y, cb, cr);
+            k.ycc_row(source_row(e, y0 + r, 0), e.src.width, y, cb, cr);
             extend_row(y, width, e.y_stride), extend_row(cb, width, e.c_stride), extend_row(cr, width, e.c_stride);
         }
         return;
@@ -191,7 +228,7 @@ void fill_planes(Encoder& e, int32_t y0) {
     for (int r = 0; r < 16; r += 2) {
         int16_t *y_a = e.y + r * e.y_stride, *y_b = y_a + e.y_stride;
         int16_t *cb = e.cb + (r / 2) * e.c_stride, *cr = e.cr + (r / 2) * e.c_stride;
-        k.ycc_rows_420(colour_row(e, y0 + r, 0), colour_row(e, y0 + r + 1, 1), e.src.width, y_a, y_b, cb, cr);
+        k.ycc_rows_420(source_row(e, y0 + r, 0), source_row(e, y0 + r + 1, 1), e.src.width, y_a, y_b, cb, cr);
         extend_row(y_a, width, e.y_stride), extend_row(y_b, width, e.y_stride);
         extend_row(cb, chroma_width, e.c_stride), extend_row(cr, chroma_width, e.c_stride);
     }
@@ -259,7 +296,7 @@ int allocate_buffers(Encoder& e) {
     if (!e.y) return ERR_MEMORY;
     e.cb = e.y + y_samples;
     e.cr = e.cb + c_samples;
-    if (e.src.bpp == 16) {
+    if (e.src.kind != SourceKind::grey && e.src.kind != SourceKind::bgr24) {
         const size_t row = 3 * (size_t)e.src.width + 64;
         e.wide[0] = static_cast<uint8_t*>(mem_alloc(2 * row));
         if (!e.wide[0]) return ERR_MEMORY;
@@ -321,7 +358,7 @@ int jpeg_encode_page_with(const PageBitmap* source, PageBitmap* target, int flag
     if (!e) return ERR_MEMORY;
     e->k = &k;
     e->src = rows;
-    e->colour = rows.bpp != 8;
+    e->colour = rows.kind != SourceKind::grey && rows.kind != SourceKind::grey_palette;
     e->subsample = e->colour && (flags & JPEG_SUBSAMPLE);
     const int rc = encode(*e, source, target->compression == COMP_MOTION_JPEG, flags & JPEG_QUALITY_MASK);
     if (rc != IMG_OK) {
@@ -332,7 +369,8 @@ int jpeg_encode_page_with(const PageBitmap* source, PageBitmap* target, int flag
     target->data_length = (int32_t)e->w.pos;
     target->data_offset = 0;
     target->ownership = OWN_ALLOCATED;
-    target->bits_per_pixel = (int8_t)(e->colour ? 24 : 8);
+    // An 8-bit page keeps its depth, so that its palette goes with it when released.
+    if (source->bits_per_pixel == 16) target->bits_per_pixel = 24;
     target->pitch = 0;
     target->layout = LAYOUT_TOP_DOWN;
     target->stream_file = FILE_HANDLE_INVALID;

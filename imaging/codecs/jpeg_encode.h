@@ -104,9 +104,9 @@ void jpeg_fdct_kernels(JpegKernelSet set, JpegEncodeKernels* k);
 bool jpeg_cpu_has_avx2();
 
 // The encoder entry of convert_page for compressions 10 (JFIF) and 16 (Motion-JPEG
-// frame, "AVI1" in APP0): one complete stream of an 8-bit grey, 16-bit RGB565 or
-// 24-bit page. -6 for other pages, options above 7 or another target compression;
-// -1 when memory runs out.
+// frame, "AVI1" in APP0): one complete stream of an 8-bit (grey levels, or the
+// colours of its palette), 16-bit RGB565 or 24-bit page. -6 for other pages, options
+// above 7 or another target compression; -1 when memory runs out.
 int jpeg_encode_page(const PageBitmap* source, PageBitmap* target, int flags);
 // The same with the given kernels (tests compare the sets through whole streams).
 int jpeg_encode_page_with(const PageBitmap* source, PageBitmap* target, int flags, const JpegEncodeKernels& k);

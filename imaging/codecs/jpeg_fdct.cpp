@@ -191,11 +191,13 @@ inline __m128i quantize8(__m128i x, const JpegQuantDivisors* q, int i) {
 
 void fdct_quant_sse2(const int16_t* samples, ptrdiff_t stride, const JpegQuantDivisors* q, int16_t* out) {
     __m128i d[8];
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) d[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + r * stride));
     transpose8x8(d);  // lanes are rows: the pass below transforms every row
     fdct_lanes_sse2(d);
     transpose8x8(d);  // lanes are columns again
     fdct_lanes_sse2(d);
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * r), quantize8(d[r], q, 8 * r));
 }
@@ -260,8 +262,10 @@ __attribute__((target("avx2"))) void fdct_pair_avx2(const int16_t* a, const int1
     if (!q->vector_ok) return fdct_pair_scalar(a, b, stride, q, out_a, out_b);
     __m256i d[8];
     if (b == a + 8) {
+        #pragma GCC unroll 8
         for (int r = 0; r < 8; ++r) d[r] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + r * stride));
     } else {
+        #pragma GCC unroll 8
         for (int r = 0; r < 8; ++r)
             d[r] = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + r * stride))),
@@ -271,6 +275,7 @@ __attribute__((target("avx2"))) void fdct_pair_avx2(const int16_t* a, const int1
     fdct_lanes_avx2(d);
     transpose_halves(d);
     fdct_lanes_avx2(d);
+    #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) {
         const __m256i v = quantize16(d[r], q, 8 * r);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out_a + 8 * r), _mm256_castsi256_si128(v));

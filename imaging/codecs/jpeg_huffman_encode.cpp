@@ -8,6 +8,11 @@
 #include "base/records.h"
 #include "codecs/jpeg_encode.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#define JPEG_HUFF_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 void make_class(const int32_t* raw, uint32_t* codes) {
@@ -41,15 +46,33 @@ const ZigzagMasks& zigzag_masks() {
     return masks;
 }
 
-// Non-zero coefficients of a natural-order block as a mask in zigzag order.
+// Non-zero coefficients of a natural-order block as a mask in natural order.
+inline uint64_t nonzero_natural(const int16_t* coef) {
+#ifdef JPEG_HUFF_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeros = 0;
+    #pragma GCC unroll 4
+    for (int r = 0; r < 8; r += 2) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r + 8));
+        const __m128i eq = _mm_packs_epi16(_mm_cmpeq_epi16(a, zero), _mm_cmpeq_epi16(b, zero));
+        zeros |= (uint64_t)(uint32_t)_mm_movemask_epi8(eq) << (8 * r);
+    }
+    return ~zeros;
+#else
+    uint64_t m = 0;
+    for (int i = 0; i < 64; ++i) m |= (uint64_t)(coef[i] != 0) << i;
+    return m;
+#endif
+}
+
+// The same mask in zigzag order.
 inline uint64_t nonzero_zigzag(const int16_t* coef) {
     const ZigzagMasks& z = zigzag_masks();
+    const uint64_t natural = nonzero_natural(coef);
     uint64_t m = 0;
-    for (int r = 0; r < 8; ++r) {
-        unsigned bits = 0;
-        for (int c = 0; c < 8; ++c) bits |= (unsigned)(coef[r * 8 + c] != 0) << c;
-        m |= z.row[r][bits];
-    }
+    #pragma GCC unroll 8
+    for (int r = 0; r < 8; ++r) m |= z.row[r][(natural >> (8 * r)) & 0xFF];
     return m;
 }
 

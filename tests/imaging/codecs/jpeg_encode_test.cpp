@@ -585,24 +585,57 @@ TEST(JpegEncode, VectorKernelsMatchTheScalarOnes) {
 
 // ---- Pages of other shapes and pages refused -------------------------------------------------
 
-// A 16-bit page gives the stream of its 24-bit widening, and a page stored bottom-up
-// the stream of its rows turned upright.
-TEST(JpegEncode, SixteenBitAndBottomUpPagesEncodeAsTheirUprightTwentyFourBitForm) {
+// The page widened to 24 bits by the library's depth conversion (with its own copy
+// of the palette, which the conversion gives back).
+JpegBytes encode_widened(const PageBitmap& page, int flags) {
+    PageBitmap wide = page;
+    wide.ownership = OWN_BORROWED;
+    if (page.palette) {
+        wide.palette = static_cast<uint8_t*>(mem_alloc(768));
+        std::memcpy(wide.palette, page.palette, 768);
+    }
+    if (convert_depth(&wide, 24, 0) != IMG_OK) return {};
+    const JpegBytes bytes = encode(wide, flags);
+    release_page(&wide);
+    return bytes;
+}
+
+// Pages stored otherwise give the stream of the plain page they stand for: a 16-bit
+// page that of its 24-bit widening; an 8-bit page with a colour palette that of its
+// colours; one with a grey palette that of the grey levels it shows; a page stored
+// bottom-up that of its rows turned upright.
+TEST(JpegEncode, PagesStoredOtherwiseEncodeAsThePlainPageTheyStandFor) {
+    uint8_t colours[768], inverted[768], ramp[768];
+    for (int i = 0; i < 256; ++i) {
+        colours[3 * i] = (uint8_t)(i * 7), colours[3 * i + 1] = (uint8_t)(255 - i), colours[3 * i + 2] = (uint8_t)i;
+        inverted[3 * i] = inverted[3 * i + 1] = inverted[3 * i + 2] = (uint8_t)(255 - i);
+        ramp[3 * i] = ramp[3 * i + 1] = ramp[3 * i + 2] = (uint8_t)i;
+    }
+    const int w = 45, h = 29;
     for (int flags = 0; flags < 8; ++flags) {
-        const TestPage narrow(45, 29, 16);
-        PageBitmap wide = narrow.page;
-        wide.ownership = OWN_BORROWED;
-        ASSERT_EQ(IMG_OK, convert_depth(&wide, 24, 0));
-        EXPECT_EQ(encode(wide, flags), encode(narrow.page, flags)) << describe(45, 29, 16, flags);
-        release_page(&wide);
+        const TestPage narrow(w, h, 16);
+        EXPECT_EQ(encode_widened(narrow.page, flags), encode(narrow.page, flags)) << describe(w, h, 16, flags);
+
+        TestPage indexed(w, h, 8);
+        indexed.page.palette = colours;
+        const JpegBytes coloured = encode(indexed.page, flags);
+        EXPECT_EQ(encode_widened(indexed.page, flags), coloured) << "colour palette " << flags;
+        const TestPage grey(w, h, 8);
+        indexed.page.palette = ramp;
+        EXPECT_EQ(encode(grey.page, flags), encode(indexed.page, flags)) << "grey ramp palette " << flags;
+        indexed.page.palette = inverted;
+        TestPage negative(w, h, 8);
+        for (auto& v : negative.pixels) v = (unsigned char)(255 - v);
+        EXPECT_EQ(encode(negative.page, flags), encode(indexed.page, flags)) << "inverted grey palette " << flags;
+
         for (int bpp : {8, 24}) {
-            const TestPage upright(45, 29, bpp);
-            TestPage flipped(45, 29, bpp);
-            for (int y = 0; y < 29; ++y)
+            const TestPage upright(w, h, bpp);
+            TestPage flipped(w, h, bpp);
+            for (int y = 0; y < h; ++y)
                 std::memcpy(&flipped.pixels[(size_t)y * flipped.page.pitch],
-                            &upright.pixels[(size_t)(28 - y) * upright.page.pitch], (size_t)upright.page.pitch);
+                            &upright.pixels[(size_t)(h - 1 - y) * upright.page.pitch], (size_t)upright.page.pitch);
             flipped.page.layout = LAYOUT_BOTTOM_UP;
-            EXPECT_EQ(encode(upright.page, flags), encode(flipped.page, flags)) << describe(45, 29, bpp, flags);
+            EXPECT_EQ(encode(upright.page, flags), encode(flipped.page, flags)) << describe(w, h, bpp, flags);
         }
     }
 }
