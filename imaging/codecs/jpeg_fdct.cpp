@@ -11,6 +11,7 @@
 // x * ((c - 256) << 8) plus x. The quotient comes from a reciprocal multiplication
 // that equals the division for every magnitude below 32,768.
 #include "codecs/jpeg_encode.h"
+#include "codecs/jpeg_simd.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #define JPEG_FDCT_SSE2 1
@@ -160,26 +161,6 @@ inline void fdct_lanes_sse2(__m128i d[8]) {
     JPEG_FDCT_LANES(__m128i, _mm_add_epi16, _mm_sub_epi16, mulhi_sse2, d);
 }
 
-// Transposes an 8 x 8 block of 16-bit values held as eight rows.
-inline void transpose8x8(__m128i r[8]) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 inline __m128i quantize8(__m128i x, const JpegQuantDivisors* q, int i) {
     const __m128i sign = _mm_srai_epi16(x, 15);
     __m128i a = _mm_sub_epi16(_mm_xor_si128(x, sign), sign);
@@ -193,9 +174,9 @@ void fdct_quant_sse2(const int16_t* samples, ptrdiff_t stride, const JpegQuantDi
     __m128i d[8];
     #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) d[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + r * stride));
-    transpose8x8(d);  // lanes are rows: the pass below transforms every row
+    jpeg_transpose8x8_sse2(d);  // lanes are rows: the pass below transforms every row
     fdct_lanes_sse2(d);
-    transpose8x8(d);  // lanes are columns again
+    jpeg_transpose8x8_sse2(d);  // lanes are columns again
     fdct_lanes_sse2(d);
     #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r)
@@ -223,24 +204,10 @@ JPEG_AVX2 __m256i add_avx2(__m256i a, __m256i b) { return _mm256_add_epi16(a, b)
 JPEG_AVX2 __m256i sub_avx2(__m256i a, __m256i b) { return _mm256_sub_epi16(a, b); }
 JPEG_AVX2 void fdct_lanes_avx2(__m256i d[8]) { JPEG_FDCT_LANES(__m256i, add_avx2, sub_avx2, mulhi_avx2, d); }
 
-// transpose8x8 in each half (the unpack instructions work within halves).
+// The transpose of each half.
 JPEG_AVX2 void transpose_halves(__m256i r[8]) {
-    const __m256i a0 = _mm256_unpacklo_epi16(r[0], r[1]), a1 = _mm256_unpackhi_epi16(r[0], r[1]);
-    const __m256i a2 = _mm256_unpacklo_epi16(r[2], r[3]), a3 = _mm256_unpackhi_epi16(r[2], r[3]);
-    const __m256i a4 = _mm256_unpacklo_epi16(r[4], r[5]), a5 = _mm256_unpackhi_epi16(r[4], r[5]);
-    const __m256i a6 = _mm256_unpacklo_epi16(r[6], r[7]), a7 = _mm256_unpackhi_epi16(r[6], r[7]);
-    const __m256i b0 = _mm256_unpacklo_epi32(a0, a2), b1 = _mm256_unpackhi_epi32(a0, a2);
-    const __m256i b2 = _mm256_unpacklo_epi32(a1, a3), b3 = _mm256_unpackhi_epi32(a1, a3);
-    const __m256i b4 = _mm256_unpacklo_epi32(a4, a6), b5 = _mm256_unpackhi_epi32(a4, a6);
-    const __m256i b6 = _mm256_unpacklo_epi32(a5, a7), b7 = _mm256_unpackhi_epi32(a5, a7);
-    r[0] = _mm256_unpacklo_epi64(b0, b4);
-    r[1] = _mm256_unpackhi_epi64(b0, b4);
-    r[2] = _mm256_unpacklo_epi64(b1, b5);
-    r[3] = _mm256_unpackhi_epi64(b1, b5);
-    r[4] = _mm256_unpacklo_epi64(b2, b6);
-    r[5] = _mm256_unpackhi_epi64(b2, b6);
-    r[6] = _mm256_unpacklo_epi64(b3, b7);
-    r[7] = _mm256_unpackhi_epi64(b3, b7);
+    JPEG_TRANSPOSE_8X8_16(__m256i, r, _mm256_unpacklo_epi16, _mm256_unpackhi_epi16, _mm256_unpacklo_epi32,
+                          _mm256_unpackhi_epi32, _mm256_unpacklo_epi64, _mm256_unpackhi_epi64);
 }
 
 JPEG_AVX2 __m256i load_both(const uint16_t* p) {

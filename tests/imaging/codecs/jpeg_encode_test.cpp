@@ -603,7 +603,8 @@ JpegBytes encode_widened(const PageBitmap& page, int flags) {
 // Pages stored otherwise give the stream of the plain page they stand for: a 16-bit
 // page that of its 24-bit widening; an 8-bit page with a colour palette that of its
 // colours; one with a grey palette that of the grey levels it shows; a page stored
-// bottom-up that of its rows turned upright.
+// bottom-up that of its rows turned upright; a stored JPEG page converted to a
+// Motion-JPEG frame that of its decoded picture.
 TEST(JpegEncode, PagesStoredOtherwiseEncodeAsThePlainPageTheyStandFor) {
     uint8_t colours[768], inverted[768], ramp[768];
     for (int i = 0; i < 256; ++i) {
@@ -638,6 +639,12 @@ TEST(JpegEncode, PagesStoredOtherwiseEncodeAsThePlainPageTheyStandFor) {
             EXPECT_EQ(encode(upright.page, flags), encode(flipped.page, flags)) << describe(w, h, bpp, flags);
         }
     }
+    const TestPage src(w, h, 24);
+    const JpegBytes stream = encode(src.page, 4);
+    PageBitmap stored = jpeg_source(stream), decoded{};
+    ASSERT_EQ(IMG_OK, decode_bytes(stream, 0, &decoded));
+    EXPECT_EQ(encode(decoded, 2, COMP_MOTION_JPEG), encode(stored, 2, COMP_MOTION_JPEG));
+    release_page(&decoded);
 }
 
 TEST(JpegEncode, RefusesPagesItCannotEncode) {
