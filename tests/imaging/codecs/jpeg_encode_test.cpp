@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
+#include <array>
 #include <random>
 
 #include "codecs/jpeg_encode.h"
