@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "codecs/jpeg_simd.h"
 #include "codecs/jpeg_state.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -164,21 +165,6 @@ inline __m128i truncate16(__m128i a, __m128i b) {
     return _mm_packs_epi32(a, b);
 }
 
-inline void transpose8x16(__m128i r[8]) {
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4), r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5), r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6), r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7), r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // Largest |coefficient| of the block (saturating, so -32768 counts as 32767).
 inline int largest_coefficient(const __m128i c[8]) {
     const __m128i zero = _mm_setzero_si128();
@@ -221,7 +207,7 @@ void idct_sse2(const int16_t* q16, uint8_t* out, const __m128i c[8]) {
     #pragma GCC unroll 8
     for (int r = 0; r < 8; ++r) work[r] = truncate16(olo[r], ohi[r]);
     // Rows: after the transpose lanes are the rows, work[i] their element i.
-    transpose8x16(work);
+    jpeg_transpose8x8_sse2(work);
     #pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) widen(work[i], &lo[i], &hi[i]);
     aan_4(lo, olo, k);
@@ -229,7 +215,7 @@ void idct_sse2(const int16_t* q16, uint8_t* out, const __m128i c[8]) {
     __m128i res[8];
     #pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) res[i] = range_limited(olo[i], ohi[i]);
-    transpose8x16(res);
+    jpeg_transpose8x8_sse2(res);
     #pragma GCC unroll 8
     for (int r = 0; r < 8; r += 2)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * r), _mm_packus_epi16(res[r], res[r + 1]));

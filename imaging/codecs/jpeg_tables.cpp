@@ -1,9 +1,11 @@
-// Constant tables of the JPEG decoder: zigzag order, the sample range-limit and
+// Constant tables of the JPEG codec: zigzag order, the sample range-limit and
 // colour clamp tables, the RGB565 parts, the AAN scale factors and the standard
-// Huffman tables of ITU-T T.81 Annex K (K.3 to K.6) for Motion-JPEG frames.
+// Huffman tables of ITU-T T.81 Annex K (K.3 to K.6) for Motion-JPEG frames and the
+// encoder, and the encoder's base quantisation tables (K.1, K.2).
 #include <cmath>
 #include <numbers>
 
+#include "codecs/jpeg_encode.h"
 #include "codecs/jpeg_state.h"
 
 // Zigzag position -> natural position.
@@ -99,3 +101,23 @@ const uint8_t kJpegStandardDht[420] = {
     0xc4, 0xc5, 0xc6, 0xc7, 0xc8, 0xc9, 0xca, 0xd2, 0xd3, 0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda,
     0xe2, 0xe3, 0xe4, 0xe5, 0xe6, 0xe7, 0xe8, 0xe9, 0xea, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8,
     0xf9, 0xfa};
+
+// T.81 Table K.1 (luminance) and Table K.2 (chrominance), natural order.
+const uint8_t kJpegLuminanceQuant[64] = {
+    16, 11, 10, 16, 24,  40,  51,  61,  //
+    12, 12, 14, 19, 26,  58,  60,  55,  //
+    14, 13, 16, 24, 40,  57,  69,  56,  //
+    14, 17, 22, 29, 51,  87,  80,  62,  //
+    18, 22, 37, 56, 68,  109, 103, 77,  //
+    24, 35, 55, 64, 81,  104, 113, 92,  //
+    49, 64, 78, 87, 103, 121, 120, 101, //
+    72, 92, 95, 98, 112, 100, 103, 99};
+const uint8_t kJpegChrominanceQuant[64] = {
+    17, 18, 24, 47, 99, 99, 99, 99, //
+    18, 21, 26, 66, 99, 99, 99, 99, //
+    24, 26, 56, 99, 99, 99, 99, 99, //
+    47, 66, 99, 99, 99, 99, 99, 99, //
+    99, 99, 99, 99, 99, 99, 99, 99, //
+    99, 99, 99, 99, 99, 99, 99, 99, //
+    99, 99, 99, 99, 99, 99, 99, 99, //
+    99, 99, 99, 99, 99, 99, 99, 99};

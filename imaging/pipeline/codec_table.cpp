@@ -4,6 +4,7 @@
 
 #include "codecs/bilevel_runs.h"
 #include "codecs/fax.h"
+#include "codecs/jpeg_encode.h"
 #include "codecs/jpeg_state.h"
 #include "codecs/lzw.h"
 #include "codecs/rle_pcx.h"
@@ -42,13 +43,13 @@ const CodecEntry kCodecs[COMPRESSION_CODE_COUNT] = {
     /* 7 Huffman      */ {fax_decode_huffman, nullptr},
     /* 8 LZW (TIFF)   */ {lzw_decode_tiff, lzw_encode_tiff},
     /* 9 LZW (GIF)    */ {lzw_decode_gif, lzw_encode_gif},
-    /* 10 JPEG        */ {decode_jpeg_page, nullptr},
+    /* 10 JPEG        */ {decode_jpeg_page, jpeg_encode_page},
     /* 11 Run-Length  */ {runs_decode_none, runs_encode_copy},
     /* 12 HP PCL      */ kNone,
     /* 13 BMP RLE     */ kNone,
     /* 14 Flick       */ kNone,
     /* 15 Flate       */ kNone,
-    /* 16 Motion-JPEG */ {decode_movie_frame, nullptr},
+    /* 16 Motion-JPEG */ {decode_movie_frame, jpeg_encode_page},
     /* 17 PNG         */ kNone,
     /* 18 Cinepak     */ kNone,
     /* 19 H.263       */ kNone,
