@@ -24,6 +24,20 @@ enum Unpacked { UNPACK_FULL, UNPACK_SHORT, UNPACK_OVERRUN };
 // gets what fits. Nothing is written outside the output.
 Unpacked unpack(const uint8_t* in, size_t n, uint8_t* out, size_t size) {
     size_t i = 0, o = 0;
+    // While a whole piece (a header and 128 bytes in, 128 bytes out) fits on both
+    // sides, pieces are copied or filled as fixed 128-byte blocks; the bytes written
+    // past a shorter piece are written over by the pieces that follow.
+    while (size - o >= 128 && n - i >= 129) {
+        const unsigned h = in[i++];
+        if (h < 128) {
+            std::memcpy(out + o, in + i, 128);
+            i += h + 1;
+            o += h + 1;
+        } else if (h > 128) {
+            std::memset(out + o, in[i++], 128);
+            o += 257 - h;
+        }
+    }
     while (o < size) {
         if (i >= n) return UNPACK_SHORT;
         const unsigned h = in[i++];
@@ -159,6 +173,37 @@ const uint8_t* encoder_row(const PageBitmap& p, int32_t y, uint8_t* scratch) {
     return scratch;
 }
 
+uint64_t load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Index of the lowest zero byte of a little-endian word that has one.
+int first_zero_byte(uint64_t d) {
+    const uint64_t zero = (d - 0x0101010101010101ull) & ~d & 0x8080808080808080ull;
+    return __builtin_ctzll(zero) >> 3;
+}
+
+// First index at or after j where the bytes stop being v (n when they never do).
+size_t repeat_end(const uint8_t* in, size_t j, size_t n, uint8_t v) {
+    const uint64_t pattern = 0x0101010101010101ull * v;
+    for (; j + 8 <= n; j += 8)
+        if (const uint64_t d = load64(in + j) ^ pattern) return j + (size_t)(__builtin_ctzll(d) >> 3);
+    while (j < n && in[j] == v) ++j;
+    return j;
+}
+
+// First index at or after j whose byte equals the next one, or the last index.
+size_t literal_end(const uint8_t* in, size_t j, size_t n) {
+    for (; j + 9 <= n; j += 8) {
+        const uint64_t d = load64(in + j) ^ load64(in + j + 1);
+        if ((d - 0x0101010101010101ull) & ~d & 0x8080808080808080ull) return j + (size_t)first_zero_byte(d);
+    }
+    while (j + 1 < n && in[j] != in[j + 1]) ++j;
+    return j;
+}
+
 }  // namespace
 
 size_t packbits_pack_row(const uint8_t* in, size_t n, uint8_t* out) {
@@ -166,14 +211,14 @@ size_t packbits_pack_row(const uint8_t* in, size_t n, uint8_t* out) {
     size_t i = 0;
     while (i + 1 < n) {
         const uint8_t v = in[i];
-        size_t j = i + 1;
-        if (in[j] == v) {
-            while (j < n && in[j] == v) ++j;
+        size_t j;
+        if (in[i + 1] == v) {
+            j = repeat_end(in, i + 2, n, v);
             o = put_repeat(o, v, j - i);
         } else {
             // Bytes each different from the next; the last of the stretch begins a
             // repeat run or is the row's last byte, and is not part of the literal.
-            while (j + 1 < n && in[j] != in[j + 1]) ++j;
+            j = literal_end(in, i + 1, n);
             o = put_literal(o, in + i, j - i);
         }
         i = j;

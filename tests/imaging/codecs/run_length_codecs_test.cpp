@@ -340,6 +340,12 @@ TEST(BmpRle, ImageMagickFilesDecodeToItsPixelsAndOursToOurs) {
         PageBitmap coded{};
         coded.compression = COMP_BMP_RLE;
         ASSERT_EQ(convert_page(&src, &coded, 0), 0) << where;
+        // A copy keeps the coded rows in their bottom-up order, byte for byte.
+        PageBitmap copy{};
+        copy.compression = COMP_BMP_RLE;
+        ASSERT_EQ(convert_page(&coded, &copy, 0), 0) << where;
+        EXPECT_EQ(Bytes(copy.data, copy.data + copy.data_length), Bytes(coded.data, coded.data + coded.data_length));
+        release_page(&copy);
         const fs::path ours = tmp / "ours.bmp";
         write_bytes(ours, rle_bmp_file(coded, palette));
         EXPECT_EQ(imagemagick_rgb(ours, tmp, p.width, p.height), page_rgb(src, palette)) << where;
