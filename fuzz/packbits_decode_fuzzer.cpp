@@ -1,6 +1,7 @@
 // Fuzz target: the PackBits decoder on arbitrary data. The first bytes choose the
-// depth, damaged-data acceptance, page size and strip height (strips cut the data into
-// equal parts); a page that decodes is encoded again and must decode back to itself.
+// depth, bit order, damaged-data acceptance, page size and strip height (strips cut
+// the data into equal parts); a page that decodes is encoded again and must decode
+// back to itself.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     src.height = 1 + data[2] % 120;
     src.layout = LAYOUT_TOP_DOWN;
     src.black_is_one = (int8_t)((data[0] >> 4) & 1);
+    src.fill_order = (int8_t)((data[0] >> 6) & 1);
     src.data = const_cast<uint8_t*>(data + 4);
     src.data_length = (int32_t)(size - 4);
     src.ownership = OWN_BORROWED;

@@ -33,8 +33,11 @@ inline const uint8_t* picture_row(const PageBitmap& p, int32_t y) {
 
 // An encoder asks for room for the worst case of its next piece (reserve), writes
 // there without further checks and keeps what it wrote (commit). The buffer grows
-// when a reserve does not fit; output beyond the page byte cap is refused.
+// when a reserve does not fit; output that a page's data_length cannot count is
+// refused.
 struct EncodedOutput {
+    static constexpr size_t kLimit = INT32_MAX;
+
     uint8_t* buf = nullptr;
     size_t cap = 0;
     size_t used = 0;
@@ -42,7 +45,7 @@ struct EncodedOutput {
     // Starts with room for `expected` bytes (at least 4 KB). False when out of memory.
     bool begin(size_t expected) {
         cap = expected < 4096 ? 4096 : expected;
-        if (cap > kMaxPageBytes) cap = kMaxPageBytes;
+        if (cap > kLimit) cap = kLimit;
         buf = static_cast<uint8_t*>(mem_alloc(cap));
         if (!buf) cap = 0;
         return buf != nullptr;
@@ -50,7 +53,7 @@ struct EncodedOutput {
     // Where the next `more` bytes go; null when the output cannot grow that far.
     uint8_t* reserve(size_t more) {
         size_t need = 0;
-        if (!checked_add(used, more, &need, (size_t)kMaxPageBytes)) return nullptr;
+        if (!checked_add(used, more, &need, kLimit)) return nullptr;
         if (need > cap && !grow(need)) return nullptr;
         return buf + used;
     }
@@ -87,7 +90,7 @@ struct EncodedOutput {
 private:
     bool grow(size_t need) {
         size_t want = cap * 2 > need + need / 2 ? cap * 2 : need + need / 2;
-        if (want > kMaxPageBytes) want = need;
+        if (want > kLimit) want = need;
         uint8_t* bigger = static_cast<uint8_t*>(mem_alloc(want));
         if (!bigger) return false;
         if (used) std::memcpy(bigger, buf, used);
@@ -95,5 +98,27 @@ private:
         buf = bigger;
         cap = want;
         return true;
+    }
+};
+
+// An encoder's output and its work buffer (a row, a line of changing elements), from
+// begin to end: end hands the output to the target on success and frees the rest.
+struct EncoderBuffers {
+    EncodedOutput out;
+    uint8_t* work = nullptr;
+
+    // 0, or -1 when either buffer cannot be had (end still frees the other).
+    int begin(size_t expected, size_t work_bytes) {
+        if (work_bytes && !(work = static_cast<uint8_t*>(mem_alloc(work_bytes)))) return ERR_MEMORY;
+        return out.begin(expected) ? IMG_OK : ERR_MEMORY;
+    }
+    // With rc 0 the output goes to `target` as `compression`, otherwise it is dropped;
+    // answers rc.
+    int end(int rc, PageBitmap* target, int compression) {
+        mem_free(work);
+        work = nullptr;
+        if (rc != IMG_OK) out.abort();
+        else out.finish(target, compression);
+        return rc;
     }
 };

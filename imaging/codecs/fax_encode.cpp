@@ -201,25 +201,15 @@ int encode_page(const PageBitmap* src, PageBitmap* target, Coding coding, int co
         src->height <= 0 || src->width > RUN_MAX)
         return ERR_PARAMETER;
     const size_t entries = (size_t)src->width + 4;
-    int32_t* line_block = static_cast<int32_t*>(mem_alloc(2 * entries * sizeof(int32_t)));
-    EncodedOutput out;
     const size_t stored = src->data_length > 0 ? (size_t)src->data_length : 0;
-    if (!line_block || !out.begin(coding == Coding::G4 ? stored / 2 : stored)) {
-        mem_free(line_block);
-        out.abort();
-        return ERR_MEMORY;
-    }
+    EncoderBuffers b;
+    int rc = b.begin(coding == Coding::G4 ? stored / 2 : stored, 2 * entries * sizeof(int32_t));
+    int32_t* line_block = reinterpret_cast<int32_t*>(b.work);
     Lines lines{line_block, line_block + entries};
     BitSink s;
-    int rc = encode_rows(*src, coding, lines, out, s);
-    if (rc == IMG_OK) rc = encode_page_end(coding, out, s);
-    mem_free(line_block);
-    if (rc != IMG_OK) {
-        out.abort();
-        return rc;
-    }
-    out.finish(target, compression);  // black_is_one stays that of the runs
-    return IMG_OK;
+    if (rc == IMG_OK) rc = encode_rows(*src, coding, lines, b.out, s);
+    if (rc == IMG_OK) rc = encode_page_end(coding, b.out, s);
+    return b.end(rc, target, compression);  // black_is_one stays that of the runs
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "codecs/pcl_raster.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "codecs/encoder_pages.h"
 #include "codecs/rle_packbits.h"
@@ -36,7 +37,7 @@ int encode_rows(const PageBitmap& p, uint8_t* row, size_t row_bytes, EncodedOutp
         uint8_t* packed = at + kRowCommandMax;
         const size_t n = packbits_pack_row(row, row_bytes, packed);
         char command[kRowCommandMax + 1];
-        const int length = std::snprintf(command, sizeof command, "\x1b*b%zuW", n);
+        const int length = std::snprintf(command, sizeof command, "\x1b*b%uW", (unsigned)n);
         std::memcpy(at, command, (size_t)length);
         std::memmove(at + length, packed, n);
         out.commit(at + length + n);
@@ -54,22 +55,12 @@ int pcl_encode(const PageBitmap* src, PageBitmap* target, int flags) {
     const size_t row_bytes = (size_t)(src->width + 7) / 8;
     size_t expected = 0;
     checked_mul(row_bytes, (size_t)src->height, &expected, (size_t)kMaxPageBytes);
-    uint8_t* row = static_cast<uint8_t*>(mem_alloc(row_bytes));
-    EncodedOutput out;
-    if (!row || !out.begin(expected)) {
-        mem_free(row);
-        out.abort();
-        return ERR_MEMORY;
-    }
-    int rc = out.put(kStart, sizeof kStart - 1) ? IMG_OK : ERR_MEMORY;
-    if (rc == IMG_OK) rc = encode_rows(*src, row, row_bytes, out);
-    if (rc == IMG_OK && !out.put(kEnd, sizeof kEnd - 1)) rc = ERR_MEMORY;
-    mem_free(row);
-    if (rc != IMG_OK) {
-        out.abort();
-        return rc;
-    }
-    out.finish(target, COMP_PCL);
+    EncoderBuffers b;
+    int rc = b.begin(expected, row_bytes);
+    if (rc == IMG_OK && !b.out.put(kStart, sizeof kStart - 1)) rc = ERR_MEMORY;
+    if (rc == IMG_OK) rc = encode_rows(*src, b.work, row_bytes, b.out);
+    if (rc == IMG_OK && !b.out.put(kEnd, sizeof kEnd - 1)) rc = ERR_MEMORY;
+    if ((rc = b.end(rc, target, COMP_PCL)) != IMG_OK) return rc;
     target->black_is_one = 0;
     target->pitch = (int32_t)row_bytes;
     return IMG_OK;

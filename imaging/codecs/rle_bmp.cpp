@@ -186,7 +186,7 @@ int bmp_rle_decode(const PageBitmap* src, PageBitmap* work, int flags) {
     const int32_t pitch = row_bytes_aligned(src->width, bpp);
     size_t size = 0;
     if (pitch <= 0 || pitch < row_bytes_packed(src->width, bpp) ||
-        !checked_mul((size_t)pitch, (size_t)src->height, &size, (size_t)kMaxPageBytes))
+        !checked_mul((size_t)pitch, (size_t)src->height, &size, (size_t)INT32_MAX))
         return ERR_UNSUPPORTED;
     uint8_t* pixels = static_cast<uint8_t*>(mem_alloc(size));
     if (!pixels) return ERR_MEMORY;
@@ -220,22 +220,16 @@ int bmp_rle_encode(const PageBitmap* src, PageBitmap* target, int flags) {
     if (!packed_rows_present(*src, row_bytes)) return ERR_PARAMETER;
     size_t expected = 0;
     checked_mul(row_bytes + row_bytes / 2, (size_t)src->height, &expected, (size_t)kMaxPageBytes);
-    EncodedOutput out;
-    if (!out.begin(expected)) return ERR_MEMORY;
-    for (int32_t y = src->height - 1; y >= 0; --y) {
-        uint8_t* at = out.reserve(2 * row_bytes + 8);
-        if (!at) {
-            out.abort();
-            return ERR_MEMORY;
-        }
-        out.commit(encode_row(picture_row(*src, y), row_bytes, src->width, rle4, at));
+    EncoderBuffers b;
+    int rc = b.begin(expected, 0);
+    for (int32_t y = src->height - 1; y >= 0 && rc == IMG_OK; --y) {
+        uint8_t* at = b.out.reserve(2 * row_bytes + 8);
+        if (at) b.out.commit(encode_row(picture_row(*src, y), row_bytes, src->width, rle4, at));
+        else rc = ERR_MEMORY;
     }
     static const uint8_t kEndOfPicture[2] = {0, 1};
-    if (!out.put(kEndOfPicture, 2)) {
-        out.abort();
-        return ERR_MEMORY;
-    }
-    out.finish(target, COMP_BMP_RLE);
+    if (rc == IMG_OK && !b.out.put(kEndOfPicture, 2)) rc = ERR_MEMORY;
+    if ((rc = b.end(rc, target, COMP_BMP_RLE)) != IMG_OK) return rc;
     target->layout = LAYOUT_BMP | LAYOUT_BOTTOM_UP;
     target->pitch = row_bytes_aligned(src->width, src->bits_per_pixel);
     return IMG_OK;

@@ -10,6 +10,7 @@
 #include "base/checked_math.h"
 #include "codecs/codec_strips.h"
 #include "codecs/encoder_pages.h"
+#include "codecs/fax_tables.h"
 #include "codecs/run_form.h"
 
 namespace {
@@ -65,15 +66,40 @@ Unpacked unpack(const uint8_t* in, size_t n, uint8_t* out, size_t size) {
     return UNPACK_FULL;
 }
 
+// Bilevel data stored least significant bit first has every stored byte, headers
+// included, bit-reversed (as TIFF writers store it): each strip is unpacked from a
+// turned copy, and the stored data is never written.
+struct StripReader {
+    const PageBitmap* src;
+    uint8_t* turned = nullptr;
+    size_t turned_cap = 0;
+
+    ~StripReader() { mem_free(turned); }
+    // Strip s as the unpacker reads it; null when there is none (or no memory).
+    const uint8_t* strip(int s, size_t* n) {
+        const uint8_t* in = page_strip(src, s, n);
+        if (!in || src->fill_order != 1 || src->bits_per_pixel != 1) return in;
+        if (*n > turned_cap) {
+            mem_free(turned);
+            turned = static_cast<uint8_t*>(mem_alloc(*n));
+            turned_cap = turned ? *n : 0;
+            if (!turned) return nullptr;
+        }
+        for (size_t i = 0; i < *n; ++i) turned[i] = kBitReverse[in[i]];
+        return turned;
+    }
+};
+
 // Unpacks every strip into its rows; false when any strip is missing, ends early or
 // runs past its rows (the rows it could not fill stay zero).
 bool unpack_strips(const PageBitmap* src, uint8_t* rows, size_t row_bytes) {
     const int32_t per_strip = page_rows_per_strip(src);
+    StripReader reader{src};
     bool whole = true;
     for (int32_t y = 0, s = 0; y < src->height; y += per_strip, ++s) {
         const int32_t count = per_strip < src->height - y ? per_strip : src->height - y;
         size_t n = 0;
-        const uint8_t* in = page_strip(src, s, &n);
+        const uint8_t* in = reader.strip(s, &n);
         if (!in || unpack(in, n, rows + (size_t)y * row_bytes, (size_t)count * row_bytes) != UNPACK_FULL)
             whole = false;
     }
@@ -234,7 +260,7 @@ int packbits_decode(const PageBitmap* src, PageBitmap* work, int flags) {
     if (src->width > kMaxPageSide || src->height > kMaxPageSide) return ERR_UNSUPPORTED;
     const size_t row_bytes = (size_t)row_bytes_packed(src->width, bpp);
     size_t size = 0;
-    if (!checked_mul(row_bytes, (size_t)src->height, &size, (size_t)kMaxPageBytes)) return ERR_UNSUPPORTED;
+    if (!checked_mul(row_bytes, (size_t)src->height, &size, (size_t)INT32_MAX)) return ERR_UNSUPPORTED;
     if (too_large_for_data(size, stored_bytes(src))) return ERR_DECOMPRESS;
     uint8_t* rows = static_cast<uint8_t*>(mem_alloc(size));
     if (!rows) return ERR_MEMORY;
@@ -264,26 +290,15 @@ int packbits_encode(const PageBitmap* src, PageBitmap* target, int flags) {
     if (!rows_ok) return ERR_PARAMETER;
     size_t expected = 0;
     checked_mul(row_bytes, (size_t)src->height, &expected, (size_t)kMaxPageBytes);
-    uint8_t* scratch = static_cast<uint8_t*>(mem_alloc(row_bytes + 8));
-    EncodedOutput out;
-    if (!scratch || !out.begin(expected)) {
-        mem_free(scratch);
-        out.abort();
-        return ERR_MEMORY;
-    }
-    int rc = IMG_OK;
+    EncoderBuffers b;
+    int rc = b.begin(expected, row_bytes + 8);
     for (int32_t y = 0; y < src->height && rc == IMG_OK; ++y) {
-        const uint8_t* row = encoder_row(*src, y, scratch);
-        uint8_t* at = row ? out.reserve(packbits_row_bound(row_bytes)) : nullptr;
-        if (at) out.commit(at + packbits_pack_row(row, row_bytes, at));
+        const uint8_t* row = encoder_row(*src, y, b.work);
+        uint8_t* at = row ? b.out.reserve(packbits_row_bound(row_bytes)) : nullptr;
+        if (at) b.out.commit(at + packbits_pack_row(row, row_bytes, at));
         else rc = row ? ERR_MEMORY : ERR_PARAMETER;
     }
-    mem_free(scratch);
-    if (rc != IMG_OK) {
-        out.abort();
-        return rc;
-    }
-    out.finish(target, COMP_PACKBITS);
+    if ((rc = b.end(rc, target, COMP_PACKBITS)) != IMG_OK) return rc;
     target->pitch = (int32_t)row_bytes;  // black_is_one stays: painted set bits are the runs' white
     return IMG_OK;
 }

@@ -73,21 +73,10 @@ int pcx_encode(const PageBitmap* src, PageBitmap* target, int flags) {
     if (!rows_ok) return ERR_PARAMETER;
     size_t expected = 0;
     checked_mul(plane * planes, (size_t)src->height, &expected, (size_t)kMaxPageBytes);
-    uint8_t* scratch = static_cast<uint8_t*>(mem_alloc(plane + 8));
-    EncodedOutput out;
-    if (!scratch || !out.begin(expected)) {
-        mem_free(scratch);
-        out.abort();
-        return ERR_MEMORY;
-    }
-    int rc = IMG_OK;
-    for (int32_t y = 0; y < src->height && rc == IMG_OK; ++y) rc = pack_row(*src, y, plane, scratch, out);
-    mem_free(scratch);
-    if (rc != IMG_OK) {
-        out.abort();
-        return rc;
-    }
-    out.finish(target, COMP_PCX_RLE);
+    EncoderBuffers b;
+    int rc = b.begin(expected, plane + 8);
+    for (int32_t y = 0; y < src->height && rc == IMG_OK; ++y) rc = pack_row(*src, y, plane, b.work, b.out);
+    if ((rc = b.end(rc, target, COMP_PCX_RLE)) != IMG_OK) return rc;
     target->planes = (int8_t)planes;
     target->pitch = (int32_t)(plane * planes);
     return IMG_OK;

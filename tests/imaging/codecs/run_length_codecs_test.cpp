@@ -90,7 +90,8 @@ TEST(PackBits, RowsPackAsSpecifiedAndUnpackBack) {
 
 namespace {
 // A TIFF page of `depth` written by libtiff in PackBits, 7 rows a strip.
-bool libtiff_packbits_file(const std::string& path, int width, int height, int depth, const Bytes& rows) {
+bool libtiff_packbits_file(const std::string& path, int width, int height, int depth, int fill_order,
+                           const Bytes& rows) {
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) return false;
     const int spp = depth == 24 ? 3 : 1;
@@ -101,6 +102,7 @@ bool libtiff_packbits_file(const std::string& path, int width, int height, int d
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_PHOTOMETRIC, spp == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISWHITE);
     TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_PACKBITS);
+    TIFFSetField(t, TIFFTAG_FILLORDER, fill_order);
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 7u);
     const size_t line = (size_t)(width * depth + 7) / 8;
     bool ok = true;
@@ -143,8 +145,9 @@ TEST(PackBits, TiffPagesMatchLibtiffBothWays) {
     const TIFFErrorHandler errors = TIFFSetErrorHandler(nullptr);
     TempDir tmp;
     const struct {
-        int width, height, depth;
-    } pages[] = {{1728, 60, 1}, {203, 41, 1}, {77, 30, 4}, {301, 45, 8}, {150, 33, 24}};
+        int width, height, depth, fill_order;
+    } pages[] = {{1728, 60, 1, FILLORDER_MSB2LSB}, {203, 41, 1, FILLORDER_LSB2MSB}, {77, 30, 4, FILLORDER_MSB2LSB},
+                 {301, 45, 8, FILLORDER_MSB2LSB}, {150, 33, 24, FILLORDER_MSB2LSB}};
     for (const auto& p : pages) {
         const std::string where = std::to_string(p.width) + "x" + std::to_string(p.height) + "x" + std::to_string(p.depth);
         const size_t line = (size_t)(p.width * p.depth + 7) / 8;
@@ -157,7 +160,7 @@ TEST(PackBits, TiffPagesMatchLibtiffBothWays) {
         }
         // libtiff's PackBits strips through our decoder.
         const std::string theirs = (tmp / "theirs.tif").string();
-        ASSERT_TRUE(libtiff_packbits_file(theirs, p.width, p.height, p.depth, rows)) << where;
+        ASSERT_TRUE(libtiff_packbits_file(theirs, p.width, p.height, p.depth, p.fill_order, rows)) << where;
         TiffPage ref;
         ASSERT_TRUE(read_tiff_page(theirs, ref)) << where;
         PageBitmap src = source_page(ref, COMP_PACKBITS);
