@@ -166,8 +166,14 @@ uint8_t* put_repeat(uint8_t* o, uint8_t v, size_t k) {
     return o;
 }
 
-// A literal run of `k` bytes in pieces of at most 128.
-uint8_t* put_literal(uint8_t* o, const uint8_t* in, size_t k) {
+// A literal run of `k` bytes in pieces of at most 128. A short one with 16 bytes of
+// input behind it is copied as one 16-byte block (the output has that slack).
+uint8_t* put_literal(uint8_t* o, const uint8_t* in, size_t k, size_t in_left) {
+    if (k <= 16 && in_left >= 16) {
+        *o++ = (uint8_t)(k - 1);
+        std::memcpy(o, in, 16);
+        return o + k;
+    }
     while (k > 0) {
         const size_t piece = k < 128 ? k : 128;
         *o++ = (uint8_t)(piece - 1);
@@ -245,7 +251,7 @@ size_t packbits_pack_row(const uint8_t* in, size_t n, uint8_t* out) {
             // Bytes each different from the next; the last of the stretch begins a
             // repeat run or is the row's last byte, and is not part of the literal.
             j = literal_end(in, i + 1, n);
-            o = put_literal(o, in + i, j - i);
+            o = put_literal(o, in + i, j - i, n - i);
         }
         i = j;
     }

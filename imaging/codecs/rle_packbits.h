@@ -7,8 +7,9 @@
 
 #include "base/records.h"
 
-// Most bytes packbits_pack_row writes for a row of `n` bytes.
-inline size_t packbits_row_bound(size_t n) { return n + n / 2 + 8; }
+// Room packbits_pack_row needs for a row of `n` bytes: the longest packing (4 bytes
+// for every 3) and 16 bytes that short literals are copied over.
+inline size_t packbits_row_bound(size_t n) { return n + n / 2 + 24; }
 // Packs a row of `n` bytes into `out` (room for packbits_row_bound(n) bytes); answers
 // the bytes written.
 size_t packbits_pack_row(const uint8_t* row, size_t n, uint8_t* out);
