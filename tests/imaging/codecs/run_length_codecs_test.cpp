@@ -1,7 +1,7 @@
-// The byte-oriented run-length codecs: PackBits (rows as specified, TIFF pages against
-// libtiff both ways, damaged data), the PCX encoder (rows as specified, pages back
-// through the PCX decoder) and BMP RLE4/RLE8 (ImageMagick's files decoded to its
-// pixels, ours decoded by ImageMagick to ours, damaged runs and moves).
+// The byte-oriented run-length codecs: PackBits (exact packings of chosen rows, TIFF
+// pages against libtiff both ways, damaged data), the PCX encoder (exact codings,
+// pages back through the PCX decoder) and BMP RLE4/RLE8 (ImageMagick's files decoded
+// to its pixels, ours decoded by ImageMagick to ours, damaged runs and moves).
 #include <gtest/gtest.h>
 
 #include <random>
@@ -50,7 +50,7 @@ Bytes mixed_rows(size_t row_bytes, int height, unsigned seed) {
 
 // ---- PackBits -----------------------------------------------------------------------------
 
-TEST(PackBits, RowsPackAsSpecifiedAndUnpackBack) {
+TEST(PackBits, RowsPackIntoRunsAndLiteralsAndUnpackBack) {
     Bytes distinct(130);
     for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = (uint8_t)i;
     Bytes literal_130 = {0x7F};
@@ -216,7 +216,7 @@ TEST(PackBits, DamagedDataStopsAtThePageEdge) {
 
 // ---- PCX encoding ---------------------------------------------------------------------------
 
-TEST(PcxEncode, RowsCodeAsSpecifiedAndPagesDecodeBack) {
+TEST(PcxEncode, RowsCodeIntoCountBytesAndPagesDecodeBack) {
     const struct {
         const char* what;
         Bytes row, coded;
@@ -361,7 +361,7 @@ TEST(BmpRle, ImageMagickFilesDecodeToItsPixelsAndOursToOurs) {
     }
 }
 
-TEST(BmpRle, RowsEndAndThePageEndsAsSpecified) {
+TEST(BmpRle, EachRowEndsWithZeroZeroAndThePageWithZeroOne) {
     const struct {
         const char* what;
         int32_t width, height;
