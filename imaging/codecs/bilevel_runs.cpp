@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/checked_math.h"
+#include "codecs/fax_tables.h"
 #include "codecs/run_form.h"
 
 namespace {
@@ -58,18 +59,27 @@ int bilevel_decode_packed(const PageBitmap* source, PageBitmap* work, int flags)
     (void)flags;
     if (source->bits_per_pixel != 1) return pass_through_rows(source, work);
     if (source->pitch <= 0 || !source->data) return ERR_PARAMETER;
+    // Rows stored least significant bit first are measured from a turned copy.
+    uint8_t* turned = source->fill_order == 1 ? static_cast<uint8_t*>(mem_alloc((size_t)source->pitch)) : nullptr;
     RunsBuilder b;
-    if (int rc = runs_begin(&b, source->width, source->height, (size_t)source->height * 16)) return rc;
-    for (int32_t y = 0; y < source->height; ++y) {
+    int rc = source->fill_order == 1 && !turned ? ERR_MEMORY
+                                                : runs_begin(&b, source->width, source->height, (size_t)source->height * 16);
+    for (int32_t y = 0; rc == IMG_OK && y < source->height; ++y) {
         size_t avail = 0;
         const uint8_t* row = packed_row(source, y, &avail);
-        const int rc = row ? runs_add_packed_row(&b, row, avail, source->black_is_one != 0)
-                           : runs_add_row(&b, nullptr, 0);  // rows beyond the data stay white
-        if (rc) {
-            runs_abort(&b);
-            return rc;
+        if (row && turned) {
+            for (size_t i = 0; i < avail; ++i) turned[i] = kBitReverse[row[i]];
+            row = turned;
         }
+        rc = row ? runs_add_packed_row(&b, row, avail, source->black_is_one != 0)
+                 : runs_add_row(&b, nullptr, 0);  // rows beyond the data stay white
     }
+    mem_free(turned);
+    if (rc) {
+        runs_abort(&b);
+        return rc;
+    }
+    work->fill_order = 0;
     work->strip_count = 0;
     work->layout = source->layout;
     runs_finish(&b, work);  // inverted already when black_is_one was set

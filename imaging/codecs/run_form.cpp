@@ -175,6 +175,11 @@ void runs_paint_row(RunRow row, uint8_t* out, int32_t width) {
     for_each_black_run(row, width, [out](int32_t start, int32_t length) { clear_span(out, start, start + length); });
 }
 
+void runs_paint_row_black(RunRow row, uint8_t* out, int32_t width) {
+    std::memset(out, 0, (size_t)(width + 7) / 8);
+    for_each_black_run(row, width, [out](int32_t start, int32_t length) { set_span(out, start, start + length); });
+}
+
 // ---- Building a page ----------------------------------------------------------------------------
 
 int runs_begin(RunsBuilder* b, int32_t width, int32_t height, size_t estimate) {

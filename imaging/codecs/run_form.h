@@ -136,9 +136,27 @@ inline void clear_span(uint8_t* row, int32_t start, int32_t end) {
     row[last] &= (uint8_t)~tail;
 }
 
+// Sets bits [start, end) of a packed row, as clear_span clears them.
+inline void set_span(uint8_t* row, int32_t start, int32_t end) {
+    const int32_t first = start >> 3;
+    const int32_t last = (end - 1) >> 3;
+    const uint8_t head = (uint8_t)(0xFFu >> (start & 7));
+    const uint8_t tail = (uint8_t)(0xFFu << (7 - ((end - 1) & 7)));
+    if (first == last) {
+        row[first] |= (uint8_t)(head & tail);
+        return;
+    }
+    row[first] |= head;
+    if (last - first > 1) std::memset(row + first + 1, 0xFF, (size_t)(last - first - 1));
+    row[last] |= tail;
+}
+
 // Paints a row into `out` (width pixels, (width + 7) / 8 bytes): set bits white,
 // black runs clear. A row without bytes paints all white.
 void runs_paint_row(RunRow row, uint8_t* out, int32_t width);
+// The same row in the opposite sense, as printers and TIFF's white-is-zero rows take
+// it: clear bits white, black runs set; the bits after `width` stay clear.
+void runs_paint_row_black(RunRow row, uint8_t* out, int32_t width);
 
 // ---- Building a page ------------------------------------------------------------------------
 

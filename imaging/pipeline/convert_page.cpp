@@ -86,7 +86,10 @@ int copy_page(const PageBitmap* source, PageBitmap* work) {
     work->data = copy;
     work->data_offset = 0;
     work->ownership = OWN_ALLOCATED;
-    if (work->layout & LAYOUT_BOTTOM_UP) {
+    // Only rows can be turned: compressed data (a BMP page's run-length rows, say)
+    // keeps its order and says so in its layout.
+    const bool rows = runs || source->compression == COMP_NONE;
+    if (rows && (work->layout & LAYOUT_BOTTOM_UP)) {
         if (runs) runs_reverse_rows(work);
         else reverse_packed_rows(work);
         work->layout = (uint8_t)((work->layout & ~LAYOUT_BOTTOM_UP) | LAYOUT_TOP_DOWN);

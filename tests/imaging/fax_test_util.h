@@ -221,4 +221,48 @@ inline int differing_rows(const PageBitmap& page, const TiffPage& ref, int* firs
     return bad;
 }
 
+// `b` in the run-length form (an owned page; release it with release_page).
+inline PageBitmap runs_page_of(const Bilevel& b) {
+    PageBitmap page{};
+    RunsBuilder builder;
+    if (runs_begin(&builder, b.width, b.height, (size_t)b.width * b.height / 4) != 0) return page;
+    std::vector<int> runs;
+    for (int y = 0; y < b.height; ++y) {
+        runs.clear();
+        int colour = 0, length = 0;
+        for (int x = 0; x < b.width; ++x) {
+            if (b.at(x, y) != colour) {
+                runs.push_back(length);
+                colour ^= 1;
+                length = 0;
+            }
+            ++length;
+        }
+        runs.push_back(length);
+        runs_add_row(&builder, runs.data(), runs.size());
+    }
+    runs_finish(&builder, &page);
+    return page;
+}
+
+// The pixels of a run-length page (1 black, 0 white).
+inline Bilevel bilevel_of_runs(const PageBitmap& page) {
+    Bilevel b{page.width, page.height, {}};
+    for (int y = 0; y < page.height; ++y) {
+        const std::vector<uint8_t> row = run_row_pixels(page, y);
+        b.px.insert(b.px.end(), row.begin(), row.end());
+    }
+    return b;
+}
+
+// The pixels of libtiff's reading of a bilevel page (set bits black).
+inline Bilevel bilevel_of_tiff(const TiffPage& ref) {
+    Bilevel b{ref.width, ref.height, {}};
+    for (int y = 0; y < ref.height; ++y) {
+        const std::vector<uint8_t> row = packed_row_pixels(ref, y);
+        b.px.insert(b.px.end(), row.begin(), row.end());
+    }
+    return b;
+}
+
 }  // namespace faxtest

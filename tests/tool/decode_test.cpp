@@ -93,7 +93,8 @@ TEST(DecodeTool, LosslessCorpusFilesMatchImageMagickExactly) {
                            "pcx/cga_mono_640x200.pcx", "pcx/ega_4planes.pcx", "pcx/hopper.dcx",
                            "pcx/mono_1plane_rle.pcx", "pcx/rgb24_3planes.pcx", "tga/ccm8.tga",
                            "tga/ctc24.tga",          "tga/ucm8.tga",         "tga/utc24.tga",
-                           "tga/utc32.tga"};
+                           "tga/utc32.tga",          "bmp/pal4rle.bmp",      "bmp/pal8rle.bmp",
+                           "tiff/copyleft_packbits.tiff"};
     int compared = 0;
     for (const char* name : files) {
         const fs::path f = corpus_file(name);

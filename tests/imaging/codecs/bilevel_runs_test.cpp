@@ -86,7 +86,7 @@ TEST(BilevelRuns, RandomPagesSurviveTheRoundTrip) {
     }
 }
 
-TEST(BilevelRuns, BlackIsOneAndBottomUpAreNormalised) {
+TEST(BilevelRuns, BlackIsOneBottomUpAndBitOrderAreNormalised) {
     // Two rows stored bottom-up with set bits black: picture row 0 is the second
     // stored row.
     Bytes rows = {0xF0, 0, 0, 0, 0x0F, 0, 0, 0};
@@ -101,6 +101,15 @@ TEST(BilevelRuns, BlackIsOneAndBottomUpAreNormalised) {
     ASSERT_EQ(px.size(), 2u);
     EXPECT_EQ(px[0], (std::vector<int>{1, 1, 1, 1, 0, 0, 0, 0}));  // stored 0x0F, set = black
     EXPECT_EQ(px[1], (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1}));
+    release_page(&out);
+    // The same rows stored least significant bit first: each byte reads backwards.
+    src.fill_order = 1;
+    ASSERT_EQ(bilevel_decode_packed(&src, &out, 0), IMG_OK);
+    EXPECT_EQ(out.fill_order, 0);
+    const auto turned = bilevel_pixels(out);
+    ASSERT_EQ(turned.size(), 2u);
+    EXPECT_EQ(turned[0], (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1}));
+    EXPECT_EQ(turned[1], (std::vector<int>{1, 1, 1, 1, 0, 0, 0, 0}));
     release_page(&out);
 }
 
