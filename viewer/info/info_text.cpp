@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/startup_rules.h"
 #include "dialogs/info_dialog_ids.h"
 
 namespace {
@@ -18,6 +17,14 @@ constexpr int64_t kSecondsPerDay = 86'400;
 // Days from 1601-01-01 (the file-time origin) to 0000-03-01, the start of the
 // calendar's computational year.
 constexpr int64_t kDaysFrom0000March = 584'694;
+
+// The name part of a path: what follows its last '\\', '/' or ':'.
+std::string name_part(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return name;
+}
 
 template <typename... Args>
 std::string printf_text(const char* format, Args... args) {
@@ -89,12 +96,10 @@ void store_comment(PageBitmap* page, const char* comment) {
 
 std::vector<InfoLine> image_info_lines(const ImageInfoInput& in) {
     const PageBitmap& p = *in.page;
-    char name[256];
-    file_name_part(in.path, name, sizeof name);
     const std::string created = in.has_times ? format_civil_time(in.created) : kNotAvailable;
     const std::string modified = in.has_times ? format_civil_time(in.modified) : kNotAvailable;
     std::vector<InfoLine> lines = {
-        {IDC_INFO_NAME, name},
+        {IDC_INFO_NAME, name_part(in.path)},
         {IDC_INFO_SIZE, printf_text("%d x %d", p.width, p.height)},
         {IDC_INFO_BITS, printf_text("%d", p.bits_per_pixel)},
         {IDC_INFO_FILE_TYPE, file_kind_name(in.format)},
