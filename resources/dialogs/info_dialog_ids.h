@@ -1,5 +1,6 @@
-// Control and string identifiers of the image information dialog (126) and of the
-// dialogs of "Resize...", "Crop..." and "Modify Colors...".
+// Control and string identifiers of the image information dialog (126), the movie's
+// information dialog (134) and the dialogs of "Resize...", "Crop..." and
+// "Modify Colors...".
 #pragma once
 
 #define IDD_IMAGE_INFO 126
@@ -25,6 +26,20 @@
 #define IDC_INFO_ISO 1084
 #define IDC_INFO_BIAS 1085
 #define IDC_INFO_TRUE_SIZE 1086
+
+// "Video Information" (134): the file name line and the value fields.
+#define IDD_VIDEO_INFO 134
+#define IDC_VIDEO_NAME 1078
+#define IDC_VIDEO_SIZE 1070
+#define IDC_VIDEO_FRAME_RATE 1071
+#define IDC_VIDEO_AUDIO_RATE 1072
+#define IDC_VIDEO_FRAMES 1073
+#define IDC_VIDEO_FILE_SIZE 1074
+#define IDC_VIDEO_FILE_TYPE 1075
+#define IDC_VIDEO_CODEC 1076
+#define IDC_VIDEO_AUDIO_CODEC 1077
+#define IDC_VIDEO_CREATED 1080
+#define IDC_VIDEO_MODIFIED 1081
 
 // "RESIZE": the two edits with their up-down controls, the units and the aspect box.
 #define IDC_RESIZE_WIDTH 430

@@ -268,3 +268,23 @@ TEST(InfoGui, ResizeCropAndColoursThroughTheirDialogs) {
     EXPECT_EQ(v.info({IDC_INFO_BITS})[IDC_INFO_BITS], "1");
     DeleteFileA(file.c_str());
 }
+
+// "Image Info..." on an AVI file opens the movie's dialog with what ffprobe reports of
+// the same file: Motion-JPEG at 30 frames a second with AC-3 sound, which the player
+// does not decode.
+TEST(InfoGui, VideoInformationOfAnAviFile) {
+    const std::string path = corpus_path("movie/mjpeg_ac3.avi");
+    if (!exists(path)) GTEST_SKIP() << "sample corpus file not present: mjpeg_ac3.avi";
+    Viewer v(path);
+    ASSERT_NE(v.main(), nullptr);
+    HWND dialog = v.open(kImageInfo, "Video Information");
+    ASSERT_NE(dialog, nullptr);
+    const std::map<int, std::string> expected = {
+        {IDC_VIDEO_NAME, "MJPEG_AC3.AVI"},  {IDC_VIDEO_SIZE, "468 x 312"},   {IDC_VIDEO_FRAME_RATE, "30 fps"},
+        {IDC_VIDEO_AUDIO_RATE, "44100 Hz"}, {IDC_VIDEO_FILE_SIZE, "725126"}, {IDC_VIDEO_FILE_TYPE, "AVI"},
+        {IDC_VIDEO_CODEC, "Motion-JPEG"},   {IDC_VIDEO_AUDIO_CODEC, "Unsupported"},
+    };
+    for (const auto& line : expected) EXPECT_EQ(control_text(dialog, line.first), line.second) << "control " << line.first;
+    EXPECT_EQ(control_text(dialog, IDC_VIDEO_MODIFIED), file_time_text(path, false));
+    v.close(dialog, IDOK);
+}

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "common/win_text_win.h"
+#include "info/info_text.h"
+
 template <class State, INT_PTR (*handle)(State&, HWND, UINT, WPARAM, LPARAM)>
 INT_PTR CALLBACK stateful_dialog_proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) SetWindowLongPtr(dialog, DWLP_USER, lp);
@@ -20,3 +25,12 @@ INT_PTR run_stateful_dialog(HINSTANCE instance, const TCHAR* name, HWND owner, S
 
 // Gives a control the focus with its text selected, as the dialog manager does.
 inline void reselect_field(HWND dialog, int id) { SendMessage(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, id), TRUE); }
+
+// Puts each line's text into its control.
+inline void show_lines(HWND dialog, const std::vector<InfoLine>& lines) {
+    for (const InfoLine& line : lines) {
+        TCHAR text[512];
+        to_tchar(line.text.c_str(), text);
+        SetDlgItemText(dialog, line.control, text);
+    }
+}

@@ -11,6 +11,7 @@
 
 #include "app/main_window_win.h"
 #include "common/dialog_util_win.h"
+#include "common/file_times_win.h"
 #include "common/win_text_win.h"
 #include "dialogs/info_dialog_ids.h"
 #include "info/dialog_state_win.h"
@@ -28,35 +29,11 @@ struct InfoDialog {
     HBITMAP histogram = nullptr;
 };
 
-CivilTime civil_time(const FILETIME& t) {
-    return civil_time_from_ticks((uint64_t)t.dwHighDateTime << 32 | t.dwLowDateTime);
-}
-
-// The file's creation and last-write times; false when the file cannot be opened.
-bool read_file_times(const TCHAR* path, CivilTime* created, CivilTime* modified) {
-    HANDLE file = CreateFile(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool ok = GetFileInformationByHandle(file, &info) != FALSE;
-    CloseHandle(file);
-    if (!ok) return false;
-    *created = civil_time(info.ftCreationTime);
-    *modified = civil_time(info.ftLastWriteTime);
-    return true;
-}
-
 HBITMAP make_histogram_bitmap(const PageBitmap& page) {
     if (page.bits_per_pixel < 16) return nullptr;
     HistogramPicture picture;
     if (!build_histogram(page, &picture)) return nullptr;
     return CreateBitmap(HISTOGRAM_WIDTH, HISTOGRAM_HEIGHT, 1, 1, picture.bits);
-}
-
-void set_text(HWND dialog, int id, const std::string& text) {
-    TCHAR wide[512];
-    to_tchar(text.c_str(), wide);
-    SetDlgItemText(dialog, id, wide);
 }
 
 void info_init(InfoDialog& d, HWND dialog) {
@@ -72,10 +49,13 @@ void info_init(InfoDialog& d, HWND dialog) {
     in.page_count = w.doc.file.page_count;
     in.file_size = w.doc.file.file_size;
     in.page = &w.doc.page;
-    in.has_times = read_file_times(w.doc.current_path, &in.created, &in.modified);
+    uint64_t created = 0, modified = 0;
+    in.has_times = read_file_times(w.doc.current_path, &created, &modified);
+    in.created = civil_time_from_ticks(created);
+    in.modified = civil_time_from_ticks(modified);
     d.histogram = make_histogram_bitmap(w.doc.page);
     SendDlgItemMessage(dialog, IDC_INFO_COMMENT, EM_LIMITTEXT, kCommentLimit, 0);
-    for (const InfoLine& line : image_info_lines(in)) set_text(dialog, line.control, line.text);
+    show_lines(dialog, image_info_lines(in));
 }
 
 // The histogram stretched over its control, or a black box for pages without one.

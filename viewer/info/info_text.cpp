@@ -18,14 +18,6 @@ constexpr int64_t kSecondsPerDay = 86'400;
 // calendar's computational year.
 constexpr int64_t kDaysFrom0000March = 584'694;
 
-// The name part of a path: what follows its last '\\', '/' or ':'.
-std::string name_part(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    return name;
-}
-
 template <typename... Args>
 std::string printf_text(const char* format, Args... args) {
     char text[64];
@@ -56,6 +48,13 @@ CivilTime civil_time_from_ticks(uint64_t ticks) {
 
 std::string format_civil_time(const CivilTime& t) {
     return printf_text("%04d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+std::string file_name_text(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return name;
 }
 
 const char* file_kind_name(int format) {
@@ -99,7 +98,7 @@ std::vector<InfoLine> image_info_lines(const ImageInfoInput& in) {
     const std::string created = in.has_times ? format_civil_time(in.created) : kNotAvailable;
     const std::string modified = in.has_times ? format_civil_time(in.modified) : kNotAvailable;
     std::vector<InfoLine> lines = {
-        {IDC_INFO_NAME, name_part(in.path)},
+        {IDC_INFO_NAME, file_name_text(in.path)},
         {IDC_INFO_SIZE, printf_text("%d x %d", p.width, p.height)},
         {IDC_INFO_BITS, printf_text("%d", p.bits_per_pixel)},
         {IDC_INFO_FILE_TYPE, file_kind_name(in.format)},

@@ -19,6 +19,8 @@ CivilTime civil_time_from_ticks(uint64_t ticks);
 // "%04d/%02d/%02d %02d:%02d:%02d".
 std::string format_civil_time(const CivilTime& t);
 
+// The name part of a path (after its last '\\', '/' or ':'): the dialogs' top line.
+std::string file_name_text(const char* path);
 // The display name of a file kind or a compression code; empty for a code outside
 // the tables.
 const char* file_kind_name(int format);

@@ -1,4 +1,4 @@
-// "Image Info..." on an AVI or QuickTime file: the movie's information dialog (134).
+// "Image Info..." on an AVI or QuickTime file: the "Video Information" dialog (134).
 #pragma once
 
 struct MainWindow;
