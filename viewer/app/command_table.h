@@ -36,10 +36,10 @@ enum MenuRule : uint8_t {
     ROW(CMD_CLOSE, NEED_NONE, MENU_IMAGE, cmd_close, no_job)                                   \
     ROW(CMD_SAVE_AS, NEED_IMAGE, MENU_IMAGE, cmd_staged, no_job)                               \
     ROW(CMD_ONLINE_HELP, NEED_NONE, MENU_FIXED, cmd_help, no_job)                              \
-    ROW(CMD_IMAGE_INFO, NEED_IMAGE, MENU_IMAGE, cmd_staged, no_job)                            \
+    ROW(CMD_IMAGE_INFO, NEED_IMAGE, MENU_IMAGE, cmd_image_info, no_job)                        \
     ROW(CMD_PRINT, NEED_IMAGE, MENU_IMAGE, cmd_staged, job_print)                              \
-    ROW(CMD_RESIZE, NEED_IMAGE, MENU_IMAGE, cmd_staged, no_job)                                \
-    ROW(CMD_CROP, NEED_IMAGE, MENU_IMAGE, cmd_staged, no_job)                                  \
+    ROW(CMD_RESIZE, NEED_IMAGE, MENU_IMAGE, cmd_resize, no_job)                                \
+    ROW(CMD_CROP, NEED_IMAGE, MENU_IMAGE, cmd_crop, no_job)                                    \
     ROW(CMD_ROTATE_VIEW_90, NEED_IMAGE, MENU_IMAGE, cmd_rotate_view, no_job)                   \
     ROW(CMD_INVERT, NEED_IMAGE, MENU_IMAGE, cmd_image_operation, no_job)                       \
     ROW(CMD_FLIP_VERTICAL, NEED_IMAGE, MENU_IMAGE, cmd_image_operation, no_job)                \
@@ -58,7 +58,7 @@ enum MenuRule : uint8_t {
     ROW(CMD_FIT_TO_CUSTOM, NEED_IMAGE, MENU_FIXED, cmd_snap_view, no_job)                      \
     ROW(CMD_ZOOM_WINDOW, NEED_NONE, MENU_FIXED, cmd_zoom_window, no_job)                       \
     ROW(CMD_TOGGLE_THUMBNAIL_VIEW, NEED_NONE, MENU_FIXED, cmd_thumbnail_view, job_thumbnails)  \
-    ROW(CMD_MODIFY_COLORS, NEED_IMAGE, MENU_IMAGE, cmd_staged, no_job)                         \
+    ROW(CMD_MODIFY_COLORS, NEED_IMAGE, MENU_IMAGE, cmd_modify_colors, no_job)                  \
     ROW(CMD_COLOR_TO_GRAY, NEED_IMAGE, MENU_IMAGE, cmd_image_operation, no_job)                \
     ROW(CMD_DARKEN, NEED_IMAGE, MENU_IMAGE, cmd_image_operation, no_job)                       \
     ROW(CMD_LIGHTEN, NEED_IMAGE, MENU_IMAGE, cmd_image_operation, no_job)                      \

@@ -8,6 +8,8 @@
 #include "app/worker_win.h"
 #include "batch/tag_commands_win.h"
 #include "files/file_commands_win.h"
+#include "info/info_dialog_win.h"
+#include "info/operation_dialogs_win.h"
 #include "slideshow/slideshow_commands_win.h"
 #include "thumbnails/thumbnail_commands_win.h"
 #include "view/view_clipboard_win.h"

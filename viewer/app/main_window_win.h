@@ -24,6 +24,9 @@ struct Document {
     // decoded over the frame before; GIF frames take the depth of the one before).
     PageBitmap stored = {};
     PageBitmap page = {};
+    // The compression of the page shown as its file stores it (the page itself is
+    // decoded); "Image Info..." shows it.
+    int stored_compression = 0;
     int page_index = 0;
     int view_rotation = 0;
     RECT selection = {};

@@ -18,11 +18,13 @@ struct PageRequest {
     MainWindow* window;
     bool compositing;
     int extra_flags;  // JPEG_HALF for the retry of a JFIF page that ran out of memory
+    mutable int stored_compression;  // noted when the stored page is seen
 };
 
 // Decoding flags from the settings and the stored page's width.
 int viewer_decode_flags(const PageBitmap* stored, const void* context) {
     const PageRequest& request = *static_cast<const PageRequest*>(context);
+    request.stored_compression = stored->compression;
     const MainWindow& w = *request.window;
     const OptionFlags& f = w.app.settings.flags;
     DecodeInputs in{};
@@ -40,13 +42,14 @@ int viewer_decode_flags(const PageBitmap* stored, const void* context) {
 // Reads the current page ready for use through the document's kept stored page. A
 // JFIF page that runs out of memory is tried once more at half size.
 int read_shown_page(MainWindow& w, bool compositing, PageBitmap* page) {
-    PageRequest request{&w, compositing, 0};
+    PageRequest request{&w, compositing, 0, COMP_NONE};
     Document& d = w.doc;
     int rc = read_decoded_page_by(&d.file, d.page_index, viewer_decode_flags, &request, page, &d.stored);
     if (rc == ERR_MEMORY && d.file.format == FMT_JFIF) {
         request.extra_flags = JPEG_HALF;
         rc = read_decoded_page_by(&d.file, d.page_index, viewer_decode_flags, &request, page, &d.stored);
     }
+    if (rc == IMG_OK) d.stored_compression = request.stored_compression;
     return rc;
 }
 
@@ -169,13 +172,15 @@ int open_current_file(MainWindow& w, bool messages) {
         view_show_new_page(w, true);
         SetForegroundWindow(w.hwnd);
     }
-    // Single-page files are closed at once; the record keeps its format and count.
+    // Single-page files are closed at once; the record keeps its format, count and
+    // size (the image information shows them).
     if (w.doc.file.page_count == 1) {
         const ImageFileInfo kept = w.doc.file;
         close_current_file(w);
         w.doc.file = ImageFileInfo{};
         w.doc.file.format = kept.format;
         w.doc.file.page_count = 1;
+        w.doc.file.file_size = kept.file_size;
     }
     show_movie_controls(w, w.doc.file.format == FMT_AVI || w.doc.file.format == FMT_QUICKTIME);
     return IMG_OK;

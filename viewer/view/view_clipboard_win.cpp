@@ -39,6 +39,7 @@ void show_pasted_page(MainWindow& w, PageBitmap& page) {
     w.doc.page = page;
     w.doc.file.format = FMT_WINDOWS_BMP;
     w.doc.file.page_count = 1;
+    w.doc.stored_compression = COMP_NONE;
     w.doc.page_index = 0;
     w.doc.view_rotation = 0;
     w.view.params.angle = 0;
